@@ -1,0 +1,47 @@
+# make run   - install what is missing, build, start the editor
+# make test  - the same, then the whole test suite
+.PHONY: all deps configure build run test test-default test-asan test-tsan bench clean
+
+JOBS ?= $(shell nproc)
+XVFB := $(shell command -v xvfb-run 2>/dev/null)
+ifneq ($(XVFB),)
+GUI_WRAP := $(XVFB) -a -s "-screen 0 1280x1024x24"
+else
+GUI_WRAP := env QT_QPA_PLATFORM=offscreen
+endif
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build/build.ninja: | deps
+	cmake --preset default
+
+build: deps build/build.ninja
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	@if [ -x build/bin/wheel-editor ]; then build/bin/wheel-editor; else \
+	  build/bin/wheelctl convert res/samples/wheel-sample.png --frame build/sample-frame.bin --preview build/sample-preview.png; fi
+
+test: build test-default test-asan test-tsan
+
+test-default: build
+	$(GUI_WRAP) ctest --preset default -j $(JOBS)
+
+test-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+test-tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
+
+bench: build
+	build/bin/wheel-bench
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

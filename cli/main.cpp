@@ -1,0 +1,104 @@
+// wheelctl: the editor's core without a window.
+
+#include "cli/Command.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace wheelctl {
+
+std::vector<Command>& Registry()
+{
+    static std::vector<Command> commands;
+    return commands;
+}
+
+bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value, bool& missingValue)
+{
+    for (auto it = args.begin(); it != args.end(); ++it) {
+        if (*it == name) {
+            if (it + 1 == args.end()) {
+                missingValue = true;
+                args.erase(it);
+                return false;
+            }
+            value = *(it + 1);
+            args.erase(it, it + 2);
+            return true;
+        }
+        if (it->rfind(name + "=", 0) == 0) {
+            value = it->substr(name.size() + 1);
+            args.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& name)
+{
+    auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end())
+        return false;
+    args.erase(it);
+    return true;
+}
+
+int Fail(const std::string& message, int status)
+{
+    std::cerr << "wheelctl: " << message << "\n";
+    return status;
+}
+
+} // namespace wheelctl
+
+namespace {
+
+void PrintHelp(std::ostream& out)
+{
+    auto commands = wheelctl::Registry();
+    std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    out << "Usage: wheelctl [--simulate] COMMAND [ARGS...]\n"
+           "\n"
+           "The wheel light editor without a window: converts pictures into the\n"
+           "wheel's column image and talks to the wheel light over USB HID.\n"
+           "\n"
+           "Global options:\n"
+           "  --simulate   use the simulated wheel light instead of a real device\n"
+           "               (may stand anywhere on the command line)\n"
+           "  -h, --help   show this help\n"
+           "\n"
+           "Commands:\n";
+    for (const auto& c : commands)
+        out << "  wheelctl " << c.synopsis << "\n" << c.help << "\n";
+    out << "Exit status: 0 on success, 1 on failure, 2 on a usage error.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wheelctl::Context context;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    context.simulate = wheelctl::TakeFlag(args, "--simulate");
+    if (args.empty()) {
+        PrintHelp(std::cerr);
+        return 2;
+    }
+    if (args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
+        PrintHelp(std::cout);
+        return 0;
+    }
+    const std::string name = args[0];
+    for (const auto& c : wheelctl::Registry()) {
+        if (c.name == name) {
+            context.args.assign(args.begin() + 1, args.end());
+            if (wheelctl::TakeFlag(context.args, "--help") || wheelctl::TakeFlag(context.args, "-h")) {
+                std::cout << "Usage: wheelctl " << c.synopsis << "\n" << c.help;
+                return 0;
+            }
+            return c.run(context);
+        }
+    }
+    return wheelctl::Fail("unknown command '" + name + "' (see wheelctl --help)", 2);
+}

@@ -1,0 +1,110 @@
+#include "dialogs/Dialogs.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+#include <mutex>
+
+namespace wheel {
+
+namespace {
+
+std::mutex g_hookMutex;
+bool g_recording = false;
+std::vector<MessageBox::Shown> g_recorded;
+std::optional<QString> g_nextFileName;
+std::optional<std::optional<QFont>> g_nextFont;
+
+} // namespace
+
+void MessageBox::Show(QWidget* parent, const QString& text, const QString& caption)
+{
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (g_recording) {
+            g_recorded.push_back({text, caption});
+            return;
+        }
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void MessageBox::StartRecording()
+{
+    std::lock_guard lock(g_hookMutex);
+    g_recording = true;
+    g_recorded.clear();
+}
+
+void MessageBox::StopRecording()
+{
+    std::lock_guard lock(g_hookMutex);
+    g_recording = false;
+}
+
+std::vector<MessageBox::Shown> MessageBox::Recorded()
+{
+    std::lock_guard lock(g_hookMutex);
+    return g_recorded;
+}
+
+void MessageBox::ClearRecorded()
+{
+    std::lock_guard lock(g_hookMutex);
+    g_recorded.clear();
+}
+
+QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters)
+{
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (g_nextFileName) {
+            QString path = *g_nextFileName;
+            g_nextFileName.reset();
+            return path;
+        }
+    }
+    QFileDialog dialog(parent, caption);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+void FileDialog::SetNextFileName(const QString& path)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_nextFileName = path;
+}
+
+std::optional<QFont> FontDialog::GetFont(QWidget* parent, const QFont& initial)
+{
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (g_nextFont) {
+            std::optional<QFont> font = *g_nextFont;
+            g_nextFont.reset();
+            return font;
+        }
+    }
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
+
+void FontDialog::SetNextFont(const std::optional<QFont>& font)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_nextFont = font;
+}
+
+} // namespace wheel

@@ -1,0 +1,51 @@
+#pragma once
+// Modal dialogs behind small wrappers, so that tests can answer them. Nothing
+// else in the program calls QMessageBox, QFileDialog or QFontDialog directly.
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace wheel {
+
+// An OK-only message box without an icon.
+class MessageBox {
+public:
+    struct Shown {
+        QString text;
+        QString caption;
+    };
+    static void Show(QWidget* parent, const QString& text, const QString& caption);
+
+    // Test hook: while recording, boxes are recorded instead of shown.
+    static void StartRecording();
+    static void StopRecording();
+    static std::vector<Shown> Recorded();
+    static void ClearRecorded();
+};
+
+class FileDialog {
+public:
+    // The chosen path, or an empty string when the user cancelled.
+    static QString GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters);
+
+    // Test hook: the next call returns this instead of showing a dialog
+    // (an empty string answers as a cancel).
+    static void SetNextFileName(const QString& path);
+};
+
+class FontDialog {
+public:
+    // The chosen font, or nothing when the user cancelled.
+    static std::optional<QFont> GetFont(QWidget* parent, const QFont& initial);
+
+    // Test hook: the next call returns this (nothing answers as a cancel).
+    static void SetNextFont(const std::optional<QFont>& font);
+};
+
+} // namespace wheel

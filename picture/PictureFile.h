@@ -1,0 +1,71 @@
+#pragma once
+// Loading a picture file into the editor: a header check that refuses what
+// cannot be a sane BMP, JPEG or PNG before anything is decoded, then the
+// colour decode for display and the grey decode that becomes the 312 x 312
+// binarised working picture.
+
+#include <opencv2/core.hpp>
+
+#include <cstdint>
+#include <string>
+
+namespace wheel {
+
+enum class LoadError {
+    None,
+    Missing,       // no such file
+    Unreadable,    // exists but cannot be read (permissions, a directory, ...)
+    Empty,         // zero bytes
+    NotAPicture,   // not a BMP, JPEG or PNG
+    Truncated,     // the file ends before its picture data does
+    TooLarge,      // more pixels than a desktop should allocate
+    DecodeFailed,  // the decoder gave up on it
+};
+
+// More than this many pixels is refused before decoding.
+inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
+
+enum class PictureFormat { Unknown, Bmp, Jpeg, Png };
+
+struct PictureHeader {
+    PictureFormat format = PictureFormat::Unknown;
+    int width = 0;
+    int height = 0;
+};
+
+// Reads the format and dimensions from the first bytes of the file and checks
+// that the file is complete; nothing is decoded.
+LoadError ProbePicture(const std::string& path, PictureHeader& header);
+
+struct LoadedPicture {
+    cv::Mat original;   // colour (BGR) copy for display, possibly reduced in size
+    cv::Mat work;       // 312 x 312, one channel, binarised then scaled bilinearly
+    int threshold = 0;  // the Otsu threshold of the grey picture
+    PictureHeader header;
+};
+
+struct LoadOptions {
+    bool wantOriginal = true;
+    // The colour copy is only ever shown in a box of about 234 pixels; it is
+    // decoded reduced by a power of two while its longer side stays at least
+    // this long.
+    int displayLongSide = 1024;
+};
+
+struct LoadResult {
+    LoadError error = LoadError::None;
+    LoadedPicture picture;
+    explicit operator bool() const { return error == LoadError::None; }
+};
+
+LoadResult LoadPicture(const std::string& path, const LoadOptions& options = {});
+
+// The working picture from a grey picture at its own size: binarised in place,
+// then scaled to 312 x 312 with bilinear interpolation.
+cv::Mat MakeWorkPicture(cv::Mat& gray, int* threshold = nullptr);
+
+// Why a file was refused, in the editor's language and in English.
+std::string LoadErrorText(LoadError error);
+std::string LoadErrorTextEnglish(LoadError error);
+
+} // namespace wheel

@@ -1,0 +1,60 @@
+#include "picture/Binarize.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BinarizeOtsu, SingleGreyValueKeepsThreshold20)
+{
+    for (int value : {0, 20, 21, 200}) {
+        cv::Mat image(4, 5, CV_8UC1, cv::Scalar(value));
+        EXPECT_EQ(wheel::BinarizeOtsu(image), 20) << value;
+        const int expected = value > 20 ? 255 : 0;
+        EXPECT_EQ(cv::countNonZero(image == expected), 20) << value;
+    }
+}
+
+TEST(BinarizeOtsu, HalfBlackHalfWhiteGivesThresholdZero)
+{
+    cv::Mat image(10, 10, CV_8UC1, cv::Scalar(0));
+    image.rowRange(0, 5).setTo(255);
+    EXPECT_EQ(wheel::BinarizeOtsu(image), 0);
+    EXPECT_EQ(cv::countNonZero(image), 50);
+    EXPECT_EQ(image.at<uchar>(0, 0), 255);
+    EXPECT_EQ(image.at<uchar>(9, 9), 0);
+}
+
+TEST(BinarizeOtsu, ValueEqualToThresholdBecomesBlack)
+{
+    // Two clusters, 10 and 200: the best split is right after 10.
+    cv::Mat image(1, 4, CV_8UC1);
+    image.at<uchar>(0, 0) = 10;
+    image.at<uchar>(0, 1) = 10;
+    image.at<uchar>(0, 2) = 200;
+    image.at<uchar>(0, 3) = 200;
+    const int t = wheel::BinarizeOtsu(image);
+    EXPECT_EQ(t, 10);
+    EXPECT_EQ(image.at<uchar>(0, 0), 0);
+    EXPECT_EQ(image.at<uchar>(0, 2), 255);
+}
+
+TEST(BinarizeOtsu, CountsEveryChannelAndIgnoresRowPadding)
+{
+    // A view into a wider image: the bytes outside the view must not count
+    // and must not change.
+    cv::Mat parent(4, 8, CV_8UC1, cv::Scalar(7));
+    cv::Mat view = parent.colRange(0, 4);
+    view.rowRange(0, 2).setTo(0);
+    view.rowRange(2, 4).setTo(255);
+    EXPECT_EQ(wheel::BinarizeOtsu(view), 0);
+    EXPECT_EQ(parent.at<uchar>(0, 6), 7);
+
+    // Two thirds 0, one third 255: the variance of the run 0..254 is not exact
+    // in single precision, so each equal value beats the rounded-down best and
+    // the last k of the run wins.
+    cv::Mat colour(2, 2, CV_8UC3, cv::Scalar(0, 0, 255));
+    EXPECT_EQ(wheel::BinarizeOtsu(colour), 254);
+    EXPECT_EQ(colour.at<cv::Vec3b>(1, 1), cv::Vec3b(0, 0, 255));
+}
+
+} // namespace
