@@ -1,0 +1,53 @@
+# Scenarios run inside the test guest (sourced by /init). Each prints its steps
+# between markers that the host's e2e.sh reads back:
+#   ==== NAME               start of a step's output
+#   ==== NAME exit=STATUS   its end and exit status
+#   ==== file PATH ... ==== file end   a file's content
+
+step() {
+    name=$1; shift
+    echo "==== $name"
+    "$@"
+    echo "==== $name exit=$?"
+}
+
+show() {
+    echo "==== file $1"
+    [ -f "$1" ] && cat "$1"
+    echo "==== file end"
+}
+
+# The device enumerates a moment after the drivers are loaded.
+wait_device() {
+    i=0
+    while [ ! -e /dev/hidraw0 ] && [ $i -lt 150 ]; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    [ -e /dev/hidraw0 ] || { echo "no /dev/hidraw0 after 15 s"; return 1; }
+}
+
+run_scenario() {
+    case $1 in
+        probe-list)
+            wait_device || return 1
+            step list wheel-hid-probe list
+            ;;
+        probe-exchange)
+            wait_device || return 1
+            step exchange wheel-hid-probe exchange 160
+            ;;
+        probe-echo)
+            wait_device || return 1
+            step echo wheel-hid-probe echo 160
+            ;;
+        probe-unplug)
+            wait_device || return 1
+            step unplug wheel-hid-probe unplug
+            ;;
+        *)
+            echo "unknown scenario '$1'"
+            return 2
+            ;;
+    esac
+}
