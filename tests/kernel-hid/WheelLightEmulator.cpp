@@ -122,8 +122,10 @@ struct Options {
     std::string transcriptPath;
     std::string slotsDir;
     std::string logPath;
+    std::string timesPath;
     long unplugAfter = 0;     // unplug after the n-th output report (0: never)
     long replugMs = 600;      // come back after this delay (negative: stay away)
+    bool absent = false;      // never plug the device in
     bool silent = false;      // take reports, never answer
     bool echo = false;        // answer with the report itself (round-trip measurements)
     int wrongCode = -1;       // answer every report with this code instead
@@ -133,17 +135,19 @@ struct Options {
 void Usage()
 {
     std::fprintf(stderr,
-        "usage: wheel-usb-emulator --socket PATH [--transcript FILE] [--slots DIR] [--log FILE]\n"
-        "                          [--unplug-after N] [--replug-ms MS] [--silent] [--echo]\n"
+        "usage: wheel-usb-emulator --socket PATH [--transcript FILE] [--times FILE] [--slots DIR] [--log FILE]\n"
+        "                          [--unplug-after N] [--replug-ms MS] [--absent] [--silent] [--echo]\n"
         "                          [--wrong-code HEX] [--timeout SECONDS]\n"
         "  Listens on the Unix socket PATH for QEMU's usb-redir chardev (client side);\n"
         "  the socket appears under its name only once it accepts connections.\n"
         "  --transcript FILE  every report: out|in, then 65 bytes (report ID 0 first) in hex\n"
+        "  --times FILE       for each transcript line: seconds since the start, out|in\n"
         "  --slots DIR        at the end, DIR/slot-N.bin for each slot holding a complete\n"
         "                     block (496 bytes), DIR/calibration.bin for the last calibration\n"
         "  --unplug-after N   after the N-th output report, unplug without answering it\n"
         "  --replug-ms MS     plug back in MS milliseconds after an unplug (default 600;\n"
         "                     negative: stay unplugged)\n"
+        "  --absent           never plug the device in\n"
         "  --silent           take every report, answer none\n"
         "  --echo             answer every report with its own 64 bytes\n"
         "  --wrong-code HEX   answer every report with this code\n");
@@ -162,8 +166,9 @@ bool ParseOptions(int argc, char** argv, Options& o)
         };
         const char* v = nullptr;
         if (a == "--silent") { o.silent = true; continue; }
+        if (a == "--absent") { o.absent = true; continue; }
         if (a == "--echo") { o.echo = true; continue; }
-        if (a == "--socket" || a == "--transcript" || a == "--slots" || a == "--log" ||
+        if (a == "--socket" || a == "--transcript" || a == "--times" || a == "--slots" || a == "--log" ||
             a == "--unplug-after" || a == "--replug-ms" || a == "--wrong-code" || a == "--timeout") {
             if (!(v = value()))
                 return false;
@@ -173,6 +178,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
         }
         if (a == "--socket") o.socketPath = v;
         else if (a == "--transcript") o.transcriptPath = v;
+        else if (a == "--times") o.timesPath = v;
         else if (a == "--slots") o.slotsDir = v;
         else if (a == "--log") o.logPath = v;
         else if (a == "--unplug-after") o.unplugAfter = std::strtol(v, nullptr, 10);
@@ -239,8 +245,15 @@ private:
     std::uint8_t m_configuration = 0;
     std::uint64_t m_inPacketId = 0;
     long m_reportsSeen = 0;
+    long m_answersSent = 0;
+    // From the first output report to the last answer: the device's view of
+    // how long the exchange took.
+    std::optional<Clock::time_point> m_firstReport;
+    Clock::time_point m_lastAnswer;
     bool m_unplugDone = false;
     FILE* m_transcript = nullptr;
+    FILE* m_times = nullptr;
+    const Clock::time_point m_start = Clock::now();
     FILE* m_log = nullptr;
 
     struct Block {
@@ -262,6 +275,8 @@ Emulator::~Emulator()
         close(m_listenFd);
     if (m_transcript)
         std::fclose(m_transcript);
+    if (m_times)
+        std::fclose(m_times);
     if (m_log)
         std::fclose(m_log);
 }
@@ -323,7 +338,8 @@ void Emulator::OnHello(void* priv, usb_redir_hello_header* hello)
 {
     Emulator* self = Self(priv);
     self->Log("peer hello: %s", hello->version);
-    self->Plug();
+    if (!self->m_options.absent)
+        self->Plug();
 }
 
 void Emulator::OnReset(void* priv)
@@ -547,6 +563,11 @@ void Emulator::Unplug()
 
 void Emulator::Transcript(const char* direction, const std::uint8_t* data, int len)
 {
+    if (m_times) {
+        std::fprintf(m_times, "%.6f %s\n",
+                     std::chrono::duration<double>(Clock::now() - m_start).count(), direction);
+        std::fflush(m_times);
+    }
     if (!m_transcript)
         return;
     // The 65-byte report as the host sees it: report ID 0, then the wire bytes.
@@ -560,6 +581,8 @@ void Emulator::Transcript(const char* direction, const std::uint8_t* data, int l
 void Emulator::OutputReport(const std::uint8_t* data, int len)
 {
     ++m_reportsSeen;
+    if (!m_firstReport)
+        m_firstReport = Clock::now();
     Transcript("out", data, len);
     if (len != kReportSize) {
         Log("output report %ld has %d bytes; not answered", m_reportsSeen, len);
@@ -615,6 +638,8 @@ void Emulator::Answer(const std::uint8_t (&report)[kReportSize])
     usbredirparser_send_interrupt_packet(m_parser, m_inPacketId++, &header,
                                          const_cast<std::uint8_t*>(report), kReportSize);
     Transcript("in", report, kReportSize);
+    ++m_answersSent;
+    m_lastAnswer = Clock::now();
 }
 
 void Emulator::DumpSlots()
@@ -663,6 +688,10 @@ int Emulator::Run()
 {
     if (!m_options.transcriptPath.empty() && !(m_transcript = std::fopen(m_options.transcriptPath.c_str(), "w"))) {
         std::fprintf(stderr, "wheel-usb-emulator: cannot write %s\n", m_options.transcriptPath.c_str());
+        return 1;
+    }
+    if (!m_options.timesPath.empty() && !(m_times = std::fopen(m_options.timesPath.c_str(), "w"))) {
+        std::fprintf(stderr, "wheel-usb-emulator: cannot write %s\n", m_options.timesPath.c_str());
         return 1;
     }
     if (!m_options.logPath.empty())
@@ -751,6 +780,10 @@ int Emulator::Run()
     }
     DumpSlots();
     Log("session over after %ld output reports", m_reportsSeen);
+    if (m_firstReport && m_answersSent > 0)
+        Log("exchange span: %ld reports, %ld answers, %.3f ms from the first report to the last answer",
+            m_reportsSeen, m_answersSent,
+            std::chrono::duration<double, std::milli>(m_lastAnswer - *m_firstReport).count());
     return status;
 }
 

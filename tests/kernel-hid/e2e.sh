@@ -15,6 +15,8 @@
 #
 # Environment (set by CTest): WHEEL_E2E_BUILD (the build tree),
 # WHEEL_E2E_EMULATOR, WHEEL_E2E_PROBE, WHEEL_E2E_WHEELCTL, WHEEL_SOURCE_DIR.
+# WHEEL_E2E_EMULATOR_EXTRA adds emulator options to every run (for checking by
+# hand that a scenario fails when the device misbehaves, e.g. "--wrong-code 55").
 # Results of each run stay in BUILD/kernel-hid/runs/SCENARIO/.
 set -uo pipefail
 
@@ -74,8 +76,9 @@ run_guest() {
     sockdir=$(mktemp -d "${TMPDIR:-/tmp}/wheel-e2e.XXXXXX")
     local socket=$sockdir/usbredir
 
-    "$emulator" --socket "$socket" --transcript "$run/device.txt" --slots "$run/slots" \
-        --log "$run/emulator.log" --timeout $((guest_timeout + 30)) "$@" 2> "$run/emulator.err" &
+    "$emulator" --socket "$socket" --transcript "$run/device.txt" --times "$run/device-times.txt" --slots "$run/slots" \
+        --log "$run/emulator.log" --timeout $((guest_timeout + 30)) "$@" ${WHEEL_E2E_EMULATOR_EXTRA:-} \
+        2> "$run/emulator.err" &
     local emulator_pid=$!
     local i=0
     while [ ! -S "$socket" ] && [ $i -lt 100 ] && kill -0 $emulator_pid 2>/dev/null; do
@@ -208,6 +211,185 @@ scenario_probe_unplug() {
     local lines
     lines=$(grep -c '^out ' "$run/device.txt")
     [ "$lines" = 18 ] || fail "the emulator saw $lines output reports, expected 10 before and 8 after the unplug"
+}
+
+# ---- what the device must have seen -----------------------------------------
+
+# The transcript lines of one block sent to SLOT: eight reports of 62 bytes
+# each, answered seven times with 0xAA and then 0x44.
+expected_block_lines() {  # SLOT BLOCK_FILE
+    local slot=$1 chunk=0 data
+    local zeros
+    zeros=$(printf ' 00%.0s' $(seq 62))
+    while IFS= read -r data; do
+        printf 'out 00 %02x %02x%s\n' "$slot" "$chunk" "$data"
+        if [ $chunk -lt 7 ]; then
+            printf 'in 00 aa%s\n' "$zeros"
+        else
+            printf 'in 00 44%s\n' "$zeros"
+        fi
+        chunk=$((chunk + 1))
+    done < <(od -An -v -tx1 -w62 "$2")
+}
+
+# BLOCK_FILE with byte 493 set to 0xBB: the last picture of a download.
+last_picture_block() {  # BLOCK_FILE OUTPUT
+    { head -c 493 "$1"; printf '\273'; tail -c +495 "$1"; } > "$2"
+}
+
+# compare_files EXPECTED ACTUAL WHAT: equal, or a failure showing the first
+# difference.
+compare_files() {
+    if ! cmp -s "$1" "$2"; then
+        fail "$3 differ ($1 vs $2):"
+        diff "$1" "$2" | head -n 6 | cut -c1-120
+    fi
+}
+
+# The picture's 496-byte block as the host converts it (48-picture mode on).
+host_block() {  # OUTPUT
+    "$wheelctl" convert "$picture" --block "$1" --48 on >/dev/null ||
+        fail "wheelctl convert on the host failed"
+}
+
+# ---- scenarios with wheelctl ---------------------------------------------------
+
+scenario_list() {
+    run_guest list || return 1
+    expect_status list 0
+    step_output list | grep -q $'^/dev/hidraw0\t0483:5750' ||
+        fail "wheelctl list did not list /dev/hidraw0 0483:5750: $(step_output list)"
+}
+
+# A download into "第1幅" and "第20幅", then a calibration by 45 degrees to the
+# left: every report on the device's side as computed from the picture's block
+# and as wheelctl's simulation sends it on the host; the guest's own transcript
+# equals the device's; the device holds the right block in each slot.
+scenario_download() {
+    run_guest download || return 1
+    expect_status download 0
+    expect_line download "下载成功！"
+    expect_line download "图片下载完成!"
+    expect_status calibrate 0
+    expect_line calibrate "风火轮位置校准成功!"
+
+    local dir=$run/expected
+    mkdir -p "$dir"
+    host_block "$dir/block.bin"
+    last_picture_block "$dir/block.bin" "$dir/block-last.bin"
+    { expected_block_lines 1 "$dir/block.bin"; expected_block_lines 0 "$dir/block-last.bin"; } > "$dir/download.txt"
+    head -n 32 "$run/device.txt" > "$run/device-download.txt"
+    tail -n +33 "$run/device.txt" > "$run/device-calibrate.txt"
+    compare_files "$dir/download.txt" "$run/device-download.txt" "the download's reports (computed vs device)"
+    guest_file /tmp/download.txt > "$run/guest-download.txt"
+    compare_files "$run/device-download.txt" "$run/guest-download.txt" "the download's reports (device vs guest wheelctl)"
+
+    # The same commands on the host through the simulated wheel light.
+    "$wheelctl" --simulate download "$picture" --slots 1,20 --48 on --transcript "$dir/host-download.txt" \
+        > "$dir/host-download.out" 2>&1 || fail "wheelctl --simulate download failed on the host"
+    "$wheelctl" --simulate calibrate --angle 45 --left --transcript "$dir/host-calibrate.txt" \
+        > "$dir/host-calibrate.out" 2>&1 || fail "wheelctl --simulate calibrate failed on the host"
+    compare_files <(grep '^out ' "$dir/host-download.txt") <(grep '^out ' "$run/device-download.txt") \
+        "the download's output reports (host simulation vs device)"
+    compare_files <(grep '^out ' "$dir/host-calibrate.txt") <(grep '^out ' "$run/device-calibrate.txt") \
+        "the calibration's output reports (host simulation vs device)"
+
+    # The calibration block: no picture, marker 0xCC, left (0), 45 x 0.6 = 27
+    # steps; byte 492 (the 48-picture mode) as the host simulation sends it.
+    local mode
+    mode=$(grep '^out ' "$dir/host-calibrate.txt" | sed -n '8p' | cut -d' ' -f63)
+    { head -c 492 /dev/zero; printf "\\x${mode:-00}\\xcc\\x00\\x1b"; } > "$dir/calibration.bin"
+    expected_block_lines 0 "$dir/calibration.bin" > "$dir/calibrate.txt"
+    compare_files "$dir/calibrate.txt" "$run/device-calibrate.txt" "the calibration's reports (computed vs device)"
+    guest_file /tmp/calibrate.txt > "$run/guest-calibrate.txt"
+    compare_files "$run/device-calibrate.txt" "$run/guest-calibrate.txt" "the calibration's reports (device vs guest wheelctl)"
+
+    compare_files "$dir/block.bin" "$run/slots/slot-1.bin" "slot 1 (第1幅)"
+    compare_files "$dir/block-last.bin" "$run/slots/slot-0.bin" "slot 0 (第20幅)"
+    compare_files "$dir/calibration.bin" "$run/slots/calibration.bin" "the calibration block"
+    local held
+    held=$(cd "$run/slots" 2>/dev/null && ls slot-*.bin | tr '\n' ' ')
+    [ "$held" = "slot-0.bin slot-1.bin " ] || fail "the device holds blocks in: $held"
+}
+
+# All twenty slots, right after 160 plain round trips of the probe through the
+# same path: the download's time against 160 of those round trips.
+scenario_download_all() {
+    run_guest download-all || return 1
+    expect_status exchange 0
+    expect_status download 0
+    expect_line download "下载成功！"
+
+    local dir=$run/expected
+    mkdir -p "$dir"
+    host_block "$dir/block.bin"
+    last_picture_block "$dir/block.bin" "$dir/block-last.bin"
+    local slot
+    for slot in $(seq 1 19); do
+        expected_block_lines $slot "$dir/block.bin"
+    done > "$dir/download.txt"
+    expected_block_lines 0 "$dir/block-last.bin" >> "$dir/download.txt"
+    tail -n 320 "$run/device.txt" > "$run/device-download.txt"
+    compare_files "$dir/download.txt" "$run/device-download.txt" "the 20-slot download's reports (computed vs device)"
+    for slot in $(seq 1 19); do
+        compare_files "$dir/block.bin" "$run/slots/slot-$slot.bin" "slot $slot"
+    done
+    compare_files "$dir/block-last.bin" "$run/slots/slot-0.bin" "slot 0 (第20幅)"
+
+    # Timing: the probe's mean round trip, and the download from its first
+    # report to its last answer as the device saw them plus one round trip
+    # (the first report's way in and the last answer's way out).
+    local rtt span
+    rtt=$(step_output exchange | sed -n 's/.*round trip \([0-9.]*\) ms/\1/p')
+    span=$(tail -n 320 "$run/device-times.txt" | awk 'NR == 1 { a = $1 } END { printf "%.1f", ($1 - a) * 1000 }')
+    awk -v rtt="$rtt" -v span="$span" -v wall="$(step_output download | sed -n 's/^wall \(.*\) s$/\1/p')" 'BEGIN {
+        download = span + rtt
+        printf "performance: round trip %.3f ms; 20-slot download %.1f ms (device span %.1f ms + one round trip); 160 x round trip %.1f ms; ratio %.3f (goal <= 1.1); wheelctl start to end %s s\n",
+            rtt, download, span, 160 * rtt, download / (160 * rtt), wall }' | tee "$run/performance.txt"
+}
+
+# Pulled out after the 10th report of a three-picture download.
+scenario_unplug() {
+    run_guest unplug --unplug-after 10 --replug-ms 600 || return 1
+    local status
+    status=$(step_status download)
+    [ -n "$status" ] && [ "$status" != 0 ] || fail "the download ended with status '${status}', expected a failure"
+    expect_line download "设备被拔出"
+    expect_line download "关闭设备"
+    expect_line download "下载失败，USB被拔出!"
+    expect_no_line download "下载成功！"
+    expect_line download "设备已连接"
+    local outs ins
+    outs=$(grep -c '^out ' "$run/device.txt")
+    ins=$(grep -c '^in ' "$run/device.txt")
+    [ "$outs" = 10 ] && [ "$ins" = 9 ] || fail "the device saw $outs reports and answered $ins, expected 10 and 9"
+}
+
+# A device that takes reports and never answers, and one that answers with an
+# unknown code: either way the download gives up after its 5-second bound.
+check_stalled_download() {
+    local status wall
+    status=$(step_status download)
+    [ -n "$status" ] && [ "$status" != 0 ] || fail "the download ended with status '${status}', expected a failure"
+    expect_no_line download "下载成功！"
+    wall=$(step_output download | sed -n 's/^wall \(.*\) s$/\1/p')
+    awk -v w="${wall:-0}" 'BEGIN { exit !(w >= 5.0 && w < 15.0) }' ||
+        fail "the stalled download took ${wall:-?} s, expected the 5-second bound"
+    local outs
+    outs=$(grep -c '^out ' "$run/device.txt")
+    [ "$outs" = 1 ] || fail "the device saw $outs reports, expected 1"
+}
+
+scenario_silent() {
+    run_guest silent --silent || return 1
+    check_stalled_download
+    [ "$(grep -c '^in ' "$run/device.txt")" = 0 ] || fail "the silent device answered"
+}
+
+scenario_wrong_code() {
+    run_guest wrong-code --wrong-code 55 || return 1
+    check_stalled_download
+    grep -q '^in 00 55' "$run/device.txt" || fail "the device did not answer with 0x55"
 }
 
 # ---- main ---------------------------------------------------------------------------

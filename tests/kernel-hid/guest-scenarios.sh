@@ -45,6 +45,32 @@ run_scenario() {
             wait_device || return 1
             step unplug wheel-hid-probe unplug
             ;;
+        list)
+            wait_device || return 1
+            step list wheelctl list
+            ;;
+        download)
+            wait_device || return 1
+            step download wheelctl download /data/wheel-sample.png --slots 1,20 --48 on \
+                --transcript /tmp/download.txt
+            show /tmp/download.txt
+            step calibrate wheelctl calibrate --angle 45 --left --transcript /tmp/calibrate.txt
+            show /tmp/calibrate.txt
+            ;;
+        download-all)
+            wait_device || return 1
+            step exchange wheel-hid-probe exchange 160
+            step download time -f "wall %e s" wheelctl download /data/wheel-sample.png --48 on \
+                --slots 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20
+            ;;
+        unplug)
+            wait_device || return 1
+            step download wheelctl download /data/wheel-sample.png --slots 1,2,3 --48 on
+            ;;
+        silent|wrong-code)
+            wait_device || return 1
+            step download time -f "wall %e s" wheelctl download /data/wheel-sample.png --slots 1 --48 on
+            ;;
         *)
             echo "unknown scenario '$1'"
             return 2
