@@ -1,6 +1,6 @@
 # make run   - install what is missing, build, start the editor
 # make test  - the same, then the whole test suite
-.PHONY: all deps configure build run test test-default test-asan test-tsan bench clean
+.PHONY: all deps configure build run test test-default test-asan test-tsan bench install package clean
 
 JOBS ?= $(shell nproc)
 XVFB := $(shell command -v xvfb-run 2>/dev/null)
@@ -42,6 +42,15 @@ test-tsan: deps
 
 bench: build
 	build/bin/wheel-bench
+
+install: build
+	cmake --install build
+
+# A .deb in build/, checked with lintian.
+package: build
+	@scripts/install-deps --packaging
+	cd build && cpack -G DEB
+	lintian --no-tag-display-limit build/wheel-light-editor_*.deb
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz
