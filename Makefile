@@ -1,7 +1,7 @@
 # make run   - install what is missing, build, start the editor
 # make test  - the same, then the whole test suite
 # make e2e   - the end-to-end tests through a real Linux USB stack (QEMU guest)
-.PHONY: all deps configure build run test test-default e2e test-asan test-tsan bench clean
+.PHONY: all deps configure build run test test-default e2e test-asan test-tsan bench install package clean
 
 JOBS ?= $(shell nproc)
 XVFB := $(shell command -v xvfb-run 2>/dev/null)
@@ -47,6 +47,15 @@ test-tsan: deps
 
 bench: build
 	build/bin/wheel-bench
+
+install: build
+	cmake --install build
+
+# A .deb in build/, checked with lintian.
+package: build
+	@scripts/install-deps --packaging
+	cd build && cpack -G DEB
+	lintian --no-tag-display-limit build/wheel-light-editor_*.deb
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz
