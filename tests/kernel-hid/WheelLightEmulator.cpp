@@ -137,7 +137,7 @@ void Usage()
     std::fprintf(stderr,
         "usage: wheel-usb-emulator --socket PATH [--transcript FILE] [--times FILE] [--slots DIR] [--log FILE]\n"
         "                          [--unplug-after N] [--replug-ms MS] [--absent] [--silent] [--echo]\n"
-        "                          [--wrong-code HEX] [--timeout SECONDS]\n"
+        "                          [--wrong-code HEX] [--normal] [--timeout SECONDS]\n"
         "  Listens on the Unix socket PATH for QEMU's usb-redir chardev (client side);\n"
         "  the socket appears under its name only once it accepts connections.\n"
         "  --transcript FILE  every report: out|in, then 65 bytes (report ID 0 first) in hex\n"
@@ -150,7 +150,8 @@ void Usage()
         "  --absent           never plug the device in\n"
         "  --silent           take every report, answer none\n"
         "  --echo             answer every report with its own 64 bytes\n"
-        "  --wrong-code HEX   answer every report with this code\n");
+        "  --wrong-code HEX   answer every report with this code\n"
+        "  --normal           drop the misbehaviours given before it\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& o)
@@ -167,6 +168,12 @@ bool ParseOptions(int argc, char** argv, Options& o)
         const char* v = nullptr;
         if (a == "--silent") { o.silent = true; continue; }
         if (a == "--absent") { o.absent = true; continue; }
+        if (a == "--normal") {
+            o.absent = o.silent = o.echo = false;
+            o.wrongCode = -1;
+            o.unplugAfter = 0;
+            continue;
+        }
         if (a == "--echo") { o.echo = true; continue; }
         if (a == "--socket" || a == "--transcript" || a == "--times" || a == "--slots" || a == "--log" ||
             a == "--unplug-after" || a == "--replug-ms" || a == "--wrong-code" || a == "--timeout") {
