@@ -31,7 +31,7 @@ public:
         bool silent = false;                   // takes reports, never answers
         bool wrongReportId = false;            // answers with report ID 1
         bool shortReport = false;              // answers with 10 bytes
-        std::optional<std::uint8_t> answerCode; // answers with this code instead
+        std::optional<std::uint8_t> answerCode{}; // answers with this code instead
         int removeAfterReports = 0;            // > 0: vanishes right after taking the n-th report
                                                // (counted from SetFaults), without answering it
         OpenFailure openFailure = OpenFailure::None;  // every Open fails like this
