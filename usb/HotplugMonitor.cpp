@@ -46,12 +46,14 @@ HotplugMonitor::Mode HotplugMonitor::Start(IHidBackend& backend, const QString& 
 {
     Stop();
     m_backend = &backend;
-    // The news may come on any thread, even from inside the backend: queue it
-    // to this object's thread.
+    // The news may come on any thread, even from inside the backend: keep it
+    // under our own lock and let this object's thread fetch it.
     const bool ownNews = backend.WatchChanges([this](DeviceChange change, const std::string& path) {
-        const QString devnode = QString::fromStdString(path);
-        QMetaObject::invokeMethod(
-            this, [this, change, devnode] { emit deviceChanged(change, devnode); }, Qt::QueuedConnection);
+        {
+            std::lock_guard lock(m_newsMutex);
+            m_news.emplace_back(change, path);
+        }
+        QMetaObject::invokeMethod(this, "DeliverNews", Qt::QueuedConnection);
     });
     if (ownNews) {
         m_mode = Mode::Backend;
@@ -80,6 +82,10 @@ void HotplugMonitor::Stop()
     m_pollTimer = nullptr;
     m_udev.reset();
     m_present.clear();
+    {
+        std::lock_guard lock(m_newsMutex);
+        m_news.clear();
+    }
     m_mode = Mode::None;
     m_backend = nullptr;
 }
@@ -130,6 +136,17 @@ void HotplugMonitor::OnUdevReadable()
         udev_device_unref(device);
     }
 #endif
+}
+
+void HotplugMonitor::DeliverNews()
+{
+    std::deque<std::pair<DeviceChange, std::string>> news;
+    {
+        std::lock_guard lock(m_newsMutex);
+        news.swap(m_news);
+    }
+    for (const auto& [change, path] : news)
+        emit deviceChanged(change, QString::fromStdString(path));
 }
 
 std::set<std::string> HotplugMonitor::PresentPaths()

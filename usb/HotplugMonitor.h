@@ -10,7 +10,9 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -46,6 +48,7 @@ signals:
     void deviceChanged(wheel::DeviceChange change, const QString& devnode);
 
 private:
+    Q_INVOKABLE void DeliverNews();
     bool StartUdev(const QString& source);
     void OnUdevReadable();
     void Poll();
@@ -58,6 +61,8 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_pollTimer = nullptr;
     std::set<std::string> m_present;
+    std::mutex m_newsMutex;  // the backend's news, from any thread
+    std::deque<std::pair<DeviceChange, std::string>> m_news;
 };
 
 } // namespace wheel

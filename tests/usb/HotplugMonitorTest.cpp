@@ -109,7 +109,8 @@ TEST_F(HotplugMonitorTest, PullingTheLightOutMidTransferClosesTheLink)
     timing.writeAtOnce = 5s;
     UsbLink link(light, host, timing);
     bool failedOperation = false;
-    QObject::connect(&monitor, &HotplugMonitor::deviceChanged, [&](DeviceChange change, const QString& path) {
+    QObject receiver;  // ends the connection with this test
+    QObject::connect(&monitor, &HotplugMonitor::deviceChanged, &receiver, [&](DeviceChange change, const QString& path) {
         if (link.OnDeviceChange(change, path.toStdString()))
             failedOperation = true;
     });
@@ -128,6 +129,7 @@ TEST_F(HotplugMonitorTest, PullingTheLightOutMidTransferClosesTheLink)
     EXPECT_FALSE(link.LinkUp());
     EXPECT_EQ(host.Texts(), (std::vector<std::string>{"设备被拔出", "关闭设备"}));
     monitor.Stop();
+    link.Stop();
 }
 
 } // namespace

@@ -36,8 +36,15 @@ class Sender {
 public:
     Sender(UsbLink& link, RecordingHost& host)
         : m_link(link)
+        , m_host(host)
     {
         host.ReactToAnswers([this](std::uint8_t code) { OnAnswer(code); });
+    }
+    // The reader thread calls into this object: stop it first.
+    ~Sender()
+    {
+        m_link.Stop();
+        m_host.ReactToAnswers({});
     }
 
     void Send(std::vector<std::pair<std::uint8_t, TransferBlock>> blocks)
@@ -92,6 +99,7 @@ private:
     }
 
     UsbLink& m_link;
+    RecordingHost& m_host;
     std::mutex m_mutex;
     std::condition_variable m_done;
     std::vector<std::pair<std::uint8_t, TransferBlock>> m_blocks;
