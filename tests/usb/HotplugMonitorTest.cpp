@@ -3,6 +3,7 @@
 // UsbLink, pulling the wheel light out mid-transfer closes the link.
 
 #include "FakeHidBackend.h"
+#include "usb/HidapiBackend.h"
 #include "usb/HotplugMonitor.h"
 #include "usb/SimulatedWheelLight.h"
 
@@ -88,6 +89,16 @@ TEST_F(HotplugMonitorTest, PollingComparesThePresentDevices)
     ASSERT_TRUE(WaitForNews(2));
     EXPECT_EQ(news, (std::vector<News>{{DeviceChange::Arrived, "/dev/hidraw2", true},
                                        {DeviceChange::Removed, "/dev/hidraw0", true}}));
+}
+
+TEST_F(HotplugMonitorTest, TheSystemIsWatchedThroughUdevOrByPolling)
+{
+    HidapiBackend backend;
+    const auto mode = monitor.Start(backend);
+    EXPECT_TRUE(mode == HotplugMonitor::Mode::Udev || mode == HotplugMonitor::Mode::Polling);
+    QCoreApplication::processEvents();
+    monitor.Stop();
+    EXPECT_EQ(monitor.CurrentMode(), HotplugMonitor::Mode::None);
 }
 
 TEST_F(HotplugMonitorTest, UdevSourceComesFromTheEnvironment)
