@@ -1,5 +1,6 @@
 #include "usb/HotplugMonitor.h"
 
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -39,7 +40,10 @@ HotplugMonitor::~HotplugMonitor()
 QString HotplugMonitor::DefaultUdevSource()
 {
     const QString source = qEnvironmentVariable("WHEEL_UDEV_SOURCE").trimmed().toLower();
-    return source == QLatin1String("kernel") ? source : QStringLiteral("udev");
+    if (source == QLatin1String("udev") || source == QLatin1String("kernel"))
+        return source;
+    // Without a running udevd no "udev" event ever comes; the kernel's do.
+    return QFileInfo::exists(QStringLiteral("/run/udev/control")) ? QStringLiteral("udev") : QStringLiteral("kernel");
 }
 
 HotplugMonitor::Mode HotplugMonitor::Start(IHidBackend& backend, const QString& udevSource, bool forcePolling)

@@ -31,9 +31,9 @@ public:
     explicit HotplugMonitor(QObject* parent = nullptr);
     ~HotplugMonitor() override;
 
-    // "udev" (events after udev has processed them, the default) or "kernel"
-    // (raw kernel events: for systems without udevd). WHEEL_UDEV_SOURCE
-    // overrides the default.
+    // "udev" (events after udev has processed them and set the device's
+    // permissions) or "kernel" (raw kernel events, for systems without udevd).
+    // WHEEL_UDEV_SOURCE sets it; otherwise "udev" where udevd runs.
     static QString DefaultUdevSource();
 
     // Starts watching; `backend` must outlive the monitor (or Stop). With

@@ -95,6 +95,7 @@ TEST_F(HotplugMonitorTest, TheSystemIsWatchedThroughUdevOrByPolling)
 {
     HidapiBackend backend;
     const auto mode = monitor.Start(backend);
+    RecordProperty("mode", mode == HotplugMonitor::Mode::Udev ? "udev" : "polling");
     EXPECT_TRUE(mode == HotplugMonitor::Mode::Udev || mode == HotplugMonitor::Mode::Polling);
     QCoreApplication::processEvents();
     monitor.Stop();
@@ -103,12 +104,16 @@ TEST_F(HotplugMonitorTest, TheSystemIsWatchedThroughUdevOrByPolling)
 
 TEST_F(HotplugMonitorTest, UdevSourceComesFromTheEnvironment)
 {
+    qunsetenv("WHEEL_UDEV_SOURCE");
+    const QString automatic = HotplugMonitor::DefaultUdevSource();
+    EXPECT_TRUE(automatic == "udev" || automatic == "kernel");
     qputenv("WHEEL_UDEV_SOURCE", "kernel");
     EXPECT_EQ(HotplugMonitor::DefaultUdevSource(), "kernel");
+    qputenv("WHEEL_UDEV_SOURCE", "udev");
+    EXPECT_EQ(HotplugMonitor::DefaultUdevSource(), "udev");
     qputenv("WHEEL_UDEV_SOURCE", "nonsense");
-    EXPECT_EQ(HotplugMonitor::DefaultUdevSource(), "udev");
+    EXPECT_EQ(HotplugMonitor::DefaultUdevSource(), automatic);
     qunsetenv("WHEEL_UDEV_SOURCE");
-    EXPECT_EQ(HotplugMonitor::DefaultUdevSource(), "udev");
 }
 
 TEST_F(HotplugMonitorTest, PullingTheLightOutMidTransferClosesTheLink)
