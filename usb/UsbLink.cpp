@@ -46,11 +46,17 @@ void UsbLink::Stop()
 {
     {
         std::lock_guard lock(m_mutex);
-        if (!m_bStarted || m_bStopping)
+        if (!m_bStarted)
             return;
         m_bStopping = true;
         m_stateChanged.notify_all();
     }
+    // A worker cannot join itself; it is only asked to end, and the owner's
+    // Stop (at the latest the destructor's) joins it.
+    const auto self = std::this_thread::get_id();
+    if (self == m_readThread.get_id() || self == m_writeThread.get_id())
+        return;
+    std::lock_guard joining(m_joinMutex);
     // The reader first: it is the one that starts writes.
     if (m_readThread.joinable())
         m_readThread.join();

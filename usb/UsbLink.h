@@ -54,6 +54,7 @@ public:
         std::chrono::milliseconds readErrorPause{100};
     };
 
+    // The backend and the host must outlive the link.
     UsbLink(IHidBackend& backend, ILinkHost& host);
     UsbLink(IHidBackend& backend, ILinkHost& host, Timing timing);
     ~UsbLink() override;
@@ -63,8 +64,8 @@ public:
     // Starts the write thread and the reader thread; again after Stop is fine.
     void Start();
     // Stops the reader thread, then the write thread, and joins them. Waits at
-    // most for one read poll and the write under way. Idempotent; not to be
-    // called from OnAnswer.
+    // most for one read poll and the write under way. Idempotent. Called from
+    // OnAnswer it only asks the threads to end.
     void Stop();
 
     // Searches the wheel lights in enumeration order and opens the first one
@@ -130,6 +131,7 @@ private:
     // never pulls a handle from under it. Taken before m_mutex, never after.
     std::mutex m_readIo;
     std::mutex m_writeIo;
+    std::mutex m_joinMutex;  // one Stop joins at a time
 };
 
 } // namespace wheel

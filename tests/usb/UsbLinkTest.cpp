@@ -296,6 +296,21 @@ TEST_F(UsbLinkTest, StoppingAndClosingNeverHangOnAPendingRead)
     EXPECT_FALSE(backend.ClosedWhileBusy());
 }
 
+TEST_F(UsbLinkTest, StoppingFromInsideAnAnswerEndsTheThreads)
+{
+    backend.SetDevices({kWheel});
+    UsbLink* raw = link.get();
+    host.ReactToAnswers([raw](std::uint8_t) { raw->Stop(); });
+    link->Start();
+    link->ConnectDevice();
+    backend.QueueInput(Answer(AnswerNext));
+    backend.QueueInput(Answer(AnswerDone));
+    ASSERT_TRUE(host.WaitForAnswers(1));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(host.Answers().size(), 1u);  // the reader has ended
+    link.reset();
+}
+
 TEST_F(UsbLinkTest, AVanishedDeviceLeavesTheLinkUsable)
 {
     backend.SetDevices({kWheel});
