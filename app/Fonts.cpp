@@ -48,7 +48,7 @@ QString InstallCjkFontSubstitutions()
         QStringLiteral("宋体"), QStringLiteral("SimSun"),
     };
     for (const QString& face : faces) {
-        if (!QFontDatabase::hasFamily(face) && !QFont::substitutes(face).contains(family))
+        if (!QFontDatabase::hasFamily(face) && !QFont::substitutes(face).contains(family, Qt::CaseInsensitive))
             QFont::insertSubstitution(face, family);
     }
     return family;

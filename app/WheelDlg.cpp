@@ -5,6 +5,7 @@
 #include "app/DiyHandoff.h"
 #include "app/LogText.h"
 #include "app/PictureArea.h"
+#include "app/PictureFilters.h"
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 
@@ -194,12 +195,7 @@ void CWheelDlg::ClearLog()
 
 void CWheelDlg::OnOpenPicture()
 {
-    const QStringList filters = {
-        QStringLiteral("所有文件(*.*) (*.bmp *.jpg *.jpeg *.png)"),
-        QStringLiteral("BMP(*.bmp) (*.bmp)"),
-        QStringLiteral("JPEG(*.jpg,*.jpeg) (*.jpg *.jpeg)"),
-        QStringLiteral("PNG(*.png) (*.png)"),
-    };
+    const QStringList filters = wheel::PictureFileFilters();
     const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenDialogCaption), filters);
     if (path.isEmpty())
         return;

@@ -1,6 +1,7 @@
 #include "app/AppOptions.h"
 #include "app/DataExchange.h"
 #include "app/LogText.h"
+#include "app/PictureFilters.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,21 @@ TEST(DataExchange, WriteShowsMembersAndRoundTrips)
     const ControlState neither = WriteControls(values);
     EXPECT_FALSE(neither.left);
     EXPECT_FALSE(neither.right);
+}
+
+TEST(OpenDialog, FourFiltersInOrderWithTheirPatterns)
+{
+    const QStringList filters = PictureFileFilters();
+    ASSERT_EQ(filters.size(), 4);
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("所有文件(*.*)")));
+    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("BMP(*.bmp)")));
+    EXPECT_TRUE(filters[2].startsWith(QStringLiteral("JPEG(*.jpg,*.jpeg)")));
+    EXPECT_TRUE(filters[3].startsWith(QStringLiteral("PNG(*.png)")));
+    EXPECT_EQ(FilterPatterns(filters[0]),
+              (QStringList{QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.png")}));
+    EXPECT_EQ(FilterPatterns(filters[1]), QStringList{QStringLiteral("*.bmp")});
+    EXPECT_EQ(FilterPatterns(filters[2]), (QStringList{QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}));
+    EXPECT_EQ(FilterPatterns(filters[3]), QStringList{QStringLiteral("*.png")});
 }
 
 TEST(CommandLine, SimulateFlagAndRefusals)

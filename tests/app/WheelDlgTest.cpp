@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -213,6 +214,22 @@ TEST_F(WheelDlgTest, StartState)
     // The UI font has Chinese glyphs.
     const QFontInfo info(Find<QLabel>("lblProgress")->font());
     EXPECT_TRUE(QFontMetrics(Find<QLabel>("lblProgress")->font()).inFont(QChar(0x4E0B))) << info.family().toStdString();
+}
+
+TEST(Fonts, WindowsFacesMapToTheInstalledCjkFace)
+{
+    const QString family = wheel::CjkSansFamily();
+    ASSERT_FALSE(family.isEmpty()) << "no CJK face installed (fonts-wqy-zenhei)";
+    for (const char* face : {"黑体", "宋体"}) {
+        const QFont font(QString::fromUtf8(face), 20);
+        EXPECT_TRUE(QFontMetrics(font).inFont(QChar(0x9A70))) << face;   // 驰
+        if (!QFontDatabase::hasFamily(QString::fromUtf8(face))) {
+            EXPECT_EQ(QFontInfo(font).family(), family) << face;
+        }
+    }
+    // Calling it again adds nothing twice.
+    wheel::InstallCjkFontSubstitutions();
+    EXPECT_EQ(QFont::substitutes(QStringLiteral("黑体")).filter(family, Qt::CaseInsensitive).size(), 1);
 }
 
 TEST_F(WheelDlgTest, AreasStayEmptyUntilAPictureIsLoaded)
