@@ -22,8 +22,7 @@ build: deps build/build.ninja
 	cmake --build --preset default -j $(JOBS)
 
 run: build
-	@if [ -x build/bin/wheel-editor ]; then build/bin/wheel-editor; else \
-	  build/bin/wheelctl convert res/samples/wheel-sample.png --frame build/sample-frame.bin --preview build/sample-preview.png; fi
+	build/bin/wheel-editor $(ARGS)
 
 test: build test-default test-asan test-tsan
 
