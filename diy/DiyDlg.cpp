@@ -4,11 +4,11 @@
 #include "diy/DiyTemplate.h"
 #include "diy/PaintCanvas.h"
 #include "diy/TextFont.h"
+#include "app/Fonts.h"
 #include "dialogs/Dialogs.h"
 #include "ui_DiyDlg.h"
 
 #include <QFile>
-#include <QFontDatabase>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,21 +16,6 @@
 #include <opencv2/imgcodecs.hpp>
 
 namespace wheel {
-
-namespace {
-
-void SubstituteTemplateFont()
-{
-    static const bool done = [] {
-        if (!QFontDatabase::hasFamily(QStringLiteral("宋体")))
-            QFont::insertSubstitutions(QStringLiteral("宋体"),
-                                       {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")});
-        return true;
-    }();
-    (void)done;
-}
-
-} // namespace
 
 QValidator::State GbkLimitValidator::validate(QString& input, int&) const
 {
@@ -41,7 +26,7 @@ QValidator::State GbkLimitValidator::validate(QString& input, int&) const
 
 CDiyDlg::CDiyDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CDiyDlg>())
 {
-    SubstituteTemplateFont();
+    InstallCjkFontSubstitutions();  // the template's 宋体
     m_ui->setupUi(this);
     setFixedSize(size());
     setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) & ~Qt::WindowContextHelpButtonHint);

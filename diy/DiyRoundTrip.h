@@ -4,7 +4,7 @@
 //   m_strDiyPicturePath = wheel::DiyPicturePath();      // "DIY" pressed
 //   wheel::RunDiyRoundTrip(this, m_strDiyPicturePath);
 //
-//   if (wheel::g_bDiyPictureReady.exchange(false))      // every timer tick
+//   if (g_bDiyPictureReady.exchange(false))      // every timer tick
 //       LoadPicture(m_strDiyPicturePath);
 
 #include "diy/DiyTemplate.h"

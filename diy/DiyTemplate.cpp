@@ -12,9 +12,9 @@
 
 #include <vector>
 
-namespace wheel {
-
 std::atomic<bool> g_bDiyPictureReady{false};
+
+namespace wheel {
 
 namespace {
 

@@ -6,14 +6,9 @@
 
 #include <opencv2/core.hpp>
 
-#include <atomic>
+#include "diy/DiyHandoff.h"
 
 namespace wheel {
-
-// Raised by the DIY dialog once its picture is in the working file; the
-// main window's timer clears it and loads the file. Set and read on the GUI
-// thread only; atomic so that nobody has to prove it.
-extern std::atomic<bool> g_bDiyPictureReady;
 
 inline const QString kDiyPictureName = QStringLiteral("自行车风火轮.bmp");
 

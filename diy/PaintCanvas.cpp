@@ -3,10 +3,10 @@
 #include "diy/CanvasText.h"
 #include "diy/DiyTemplate.h"
 #include "diy/TextFont.h"
+#include "app/Fonts.h"
 #include "dialogs/Dialogs.h"
 
 #include <QFile>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -23,10 +23,7 @@ QFont g_TextLogFont;
 QFont HeiTiFont()
 {
     static const bool substituted = [] {
-        if (!QFontDatabase::hasFamily(QStringLiteral("黑体")))
-            QFont::insertSubstitutions(QStringLiteral("黑体"),
-                                       {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
-                                        QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei")});
+        InstallCjkFontSubstitutions();
         return true;
     }();
     (void)substituted;
