@@ -7,6 +7,7 @@
 #include "dialogs/Dialogs.h"
 
 #include <QFile>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -195,9 +196,21 @@ void CPaintCanvas::DrawCanvasText()
         return;  // an inverted box clips everything away
     QPainter p(&m_offscreen);
     p.setClipRect(ToQRect(t));
-    p.setFont(g_TextFont.value_or(MeasuringFont()));
+    const QFont font = g_TextFont.value_or(MeasuringFont());
+    p.setFont(font);
     p.setPen(Qt::black);
-    p.drawText(ToQRect(t), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, wrapped);
+    // "黑体" puts its baseline at 0.859 em, and the layout's first box is
+    // exactly one such line high. A substitute face with a taller ascent
+    // would push the glyphs' feet out of the box, so its first baseline is
+    // raised to where "黑体" has it (no shift for the real face).
+    QRect target = ToQRect(t);
+    if (!g_TextFont) {
+        const QFontMetrics fm(font, &m_offscreen);
+        const int shift = fm.ascent() - qRound(0.859 * QFontInfo(font).pixelSize());
+        if (shift > 0)
+            target.adjust(0, -shift, 0, 0);
+    }
+    p.drawText(target, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, wrapped);
 }
 
 void CPaintCanvas::DrawTextBoxFrame()
