@@ -116,8 +116,10 @@ void CDiyDlg::OnFontSettings()
 
 void CDiyDlg::OnSaveNow()
 {
-    if (!m_strPath.isEmpty())
-        m_canvas->SaveBitmapFile(m_strPath);
+    // A save that failed has told the user so; the typed text stays in the
+    // box and on the canvas rather than being dropped by the reload.
+    if (!m_strPath.isEmpty() && !m_canvas->SaveBitmapFile(m_strPath))
+        return;
     m_editText->setText(QString());
     m_pImage = cv::imread(QFile::encodeName(m_strPath).toStdString(), cv::IMREAD_COLOR);
     if (!m_pImage.empty())
@@ -128,8 +130,11 @@ void CDiyDlg::OnSaveNow()
 
 void CDiyDlg::accept()
 {
-    if (!m_strPath.isEmpty())
-        m_canvas->SaveBitmapFile(m_strPath);
+    // Only a drawing that is in the working file is handed over; when the
+    // save failed the dialog stays open, so the drawing is not lost and the
+    // main window does not load an older picture in its place.
+    if (!m_strPath.isEmpty() && !m_canvas->SaveBitmapFile(m_strPath))
+        return;
     g_bDiyPictureReady = true;
     UpdateData(true);
     QDialog::accept();

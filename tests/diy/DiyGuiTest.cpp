@@ -468,3 +468,31 @@ TEST_F(DiyGui, TemplateThatCannotBeWrittenIsReportedAndNoDialogOpens)
     EXPECT_FALSE(g_bDiyPictureReady);
     EXPECT_TRUE(LastMessage().startsWith(U("无法写入DIY模板图片"))) << LastMessage().toStdString();
 }
+
+TEST_F(DiyGui, FailedSavesKeepTheTextAndTheDialog)
+{
+    QTemporaryDir gone;
+    const QString path = gone.filePath(kDiyPictureName);
+    ASSERT_TRUE(WriteDiyTemplate(path));
+    CDiyDlg dlg;
+    dlg.SetPath(path);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    auto* edit = dlg.findChild<QLineEdit*>(U("textEdit"));
+    Type(edit, U("风火轮"));
+    ASSERT_TRUE(gone.remove());  // the working file's directory goes away
+
+    QTest::mouseClick(dlg.findChild<QPushButton*>(U("saveNowButton")), Qt::LeftButton);
+    EXPECT_EQ(LastMessage(), U("保存位图失败"));
+    EXPECT_EQ(edit->text(), U("风火轮"));
+    EXPECT_EQ(dlg.Canvas()->CanvasText(), U("风火轮"));
+    EXPECT_TRUE(dlg.isVisible());
+
+    MessageBox::ClearRecorded();
+    QTest::mouseClick(dlg.findChild<QPushButton*>(U("okButton")), Qt::LeftButton);
+    EXPECT_EQ(LastMessage(), U("保存位图失败"));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(g_bDiyPictureReady);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(U("cancelButton")), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+}
