@@ -88,7 +88,9 @@ CPaintCanvas::CPaintCanvas(QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);  // painting covers the whole client area
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // Like a static control the canvas never takes the focus from the entry
+    // box; it holds the keyboard only while a drag runs (Escape cancels).
+    setFocusPolicy(Qt::NoFocus);
 }
 
 CPaintCanvas::~CPaintCanvas() = default;
@@ -96,13 +98,6 @@ CPaintCanvas::~CPaintCanvas() = default;
 QFont CPaintCanvas::MeasuringFont() const
 {
     return m_memFont.value_or(DefaultMemoryFont());
-}
-
-int CPaintCanvas::AveCharWidth() const
-{
-    if (m_offscreen.isNull())
-        return QFontMetrics(MeasuringFont()).averageCharWidth();
-    return QFontMetrics(MeasuringFont(), &m_offscreen).averageCharWidth();
 }
 
 bool CPaintCanvas::LoadBitmapFile(const QString& path, int* pnCapacity)
@@ -284,6 +279,7 @@ void CPaintCanvas::paintEvent(QPaintEvent*)
 void CPaintCanvas::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && m_bmp && m_tracker.BeginTrack(event->position().toPoint())) {
+        grabKeyboard();
         update();
         event->accept();
         return;
@@ -323,6 +319,7 @@ void CPaintCanvas::keyPressEvent(QKeyEvent* event)
 
 void CPaintCanvas::FinishTrack(bool keep)
 {
+    releaseKeyboard();
     if (keep)
         m_tracker.EndTrack();
     else

@@ -49,10 +49,6 @@ public:
     const QString& CanvasText() const { return m_strText; }
     const bmp::BmpImage* Picture() const { return m_bmp ? &*m_bmp : nullptr; }
 
-    // Width of a character line and height of a line of the measuring font
-    // (the off-screen image's current font), as the wrapping sees them.
-    int AveCharWidth() const;
-
     // The off-screen image's resolution; fonts given in points are measured
     // and drawn at it.
     static constexpr int kDotsPerMeter = 3780;  // 96 dpi

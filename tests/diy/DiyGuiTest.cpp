@@ -296,6 +296,13 @@ TEST_F(DiyGui, MouseMovesAndResizesTheBox)
     EXPECT_EQ(small.Width(), c.widget.Tracker().MinWidth());
     EXPECT_EQ(small.Height(), c.widget.Tracker().MinHeight());
     EXPECT_GT(c.widget.Tracker().MinWidth(), 50);  // the "黑体" 110-point widest character
+
+    // Escape during a drag puts the box back.
+    QTest::mousePress(&c.widget, Qt::LeftButton, {}, QPoint(small.left + 20, small.top + 20));
+    QTest::mouseMove(&c.widget, QPoint(small.left + 60, small.top + 80));
+    QTest::keyClick(&c.widget, Qt::Key_Escape);
+    QTest::mouseRelease(&c.widget, Qt::LeftButton, {}, QPoint(small.left + 60, small.top + 80));
+    EXPECT_EQ(c.widget.Tracker().m_rect, small);
 }
 
 TEST_F(DiyGui, EntryLimitRefusesExtraTextAndIsSetAgainAfterSaveNow)
@@ -345,7 +352,13 @@ TEST_F(DiyGui, TwoSavesBurnBothTextsIn)
     QTest::mouseClick(saveNow, Qt::LeftButton);
     EXPECT_EQ(dlg.Canvas()->Tracker().m_rect, (CRect{15, 15, 435, 165}));  // back where a load puts it
 
-    dlg.Canvas()->Tracker().m_rect = CRect{15, 215, 435, 365};
+    // Drag the box down by its middle; the entry box keeps the focus.
+    QWidget* focus = QApplication::focusWidget();
+    QTest::mousePress(dlg.Canvas(), Qt::LeftButton, {}, QPoint(225, 90));
+    QTest::mouseMove(dlg.Canvas(), QPoint(225, 290));
+    QTest::mouseRelease(dlg.Canvas(), Qt::LeftButton, {}, QPoint(225, 290));
+    EXPECT_EQ(dlg.Canvas()->Tracker().m_rect.top, 215);
+    EXPECT_EQ(QApplication::focusWidget(), focus);
     Type(edit, U("火"));
     QTest::mouseClick(saveNow, Qt::LeftButton);
 
