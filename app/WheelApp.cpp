@@ -1,7 +1,7 @@
 #include "app/WheelApp.h"
 
 #include "app/AppOptions.h"
-#include "app/Fonts.h"
+#include "dialogs/Fonts.h"
 #include "app/WheelDlg.h"
 
 #include <QIcon>

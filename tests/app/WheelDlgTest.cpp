@@ -1,7 +1,7 @@
 // The main window built from its template, driven through its widgets.
 
 #include "app/DiyHandoff.h"
-#include "app/Fonts.h"
+#include "dialogs/Fonts.h"
 #include "app/PictureArea.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"

@@ -1,4 +1,4 @@
-#include "app/Fonts.h"
+#include "dialogs/Fonts.h"
 
 #include <QGuiApplication>
 #include <QFont>
