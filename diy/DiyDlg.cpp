@@ -4,7 +4,7 @@
 #include "diy/DiyTemplate.h"
 #include "diy/PaintCanvas.h"
 #include "diy/TextFont.h"
-#include "app/Fonts.h"
+#include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
 #include "ui_DiyDlg.h"
 

@@ -3,7 +3,7 @@
 #include "diy/CanvasText.h"
 #include "diy/DiyTemplate.h"
 #include "diy/TextFont.h"
-#include "app/Fonts.h"
+#include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 // "DIY" in the main window, as a user goes through it: the template opens
 // in the DIY dialog, the text typed there comes back as the loaded picture.
-#include "app/Fonts.h"
+#include "dialogs/Fonts.h"
 #include "app/PictureArea.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
