@@ -1,7 +1,7 @@
 # make run   - install what is missing, build, start the editor
 # make test  - the same, then the whole test suite
 # make e2e   - the end-to-end tests through a real Linux USB stack (QEMU guest)
-.PHONY: all deps configure build run test test-default e2e test-asan test-tsan bench install package clean
+.PHONY: all deps configure build run test test-default e2e test-asan test-tsan test-fuzz bench install package clean
 
 JOBS ?= $(shell nproc)
 XVFB := $(shell command -v xvfb-run 2>/dev/null)
@@ -23,10 +23,9 @@ build: deps build/build.ninja
 	cmake --build --preset default -j $(JOBS)
 
 run: build
-	@if [ -x build/bin/wheel-editor ]; then build/bin/wheel-editor; else \
-	  build/bin/wheelctl convert res/samples/wheel-sample.png --frame build/sample-frame.bin --preview build/sample-preview.png; fi
+	build/bin/wheel-editor $(ARGS)
 
-test: build test-default e2e test-asan test-tsan
+test: build test-default e2e test-asan test-tsan test-fuzz
 
 test-default: build
 	$(GUI_WRAP) ctest --preset default -j $(JOBS) -LE e2e
@@ -44,6 +43,10 @@ test-tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
+
+# The BMP reader under libFuzzer (clang, ASan + UBSan) from its seed corpus.
+test-fuzz: deps
+	FUZZ_SECONDS=$${FUZZ_SECONDS:-60} JOBS=$(JOBS) fuzz/fuzz-short.sh
 
 bench: build
 	build/bin/wheel-bench
