@@ -175,25 +175,6 @@ expect_no_line() {
 
 # ---- scenarios ----------------------------------------------------------------
 
-scenario_probe_list() {
-    run_guest probe-list || return 1
-    expect_status list 0
-    expect_line list "device 0483:5750 path=/dev/hidraw0"
-    expect_line list "found 1"
-}
-
-scenario_probe_exchange() {
-    run_guest probe-exchange || return 1
-    expect_status exchange 0
-    expect_line exchange "exchanged 160 reports"
-    local outs ins
-    outs=$(grep -c '^out ' "$run/device.txt")
-    ins=$(grep -c '^in ' "$run/device.txt")
-    [ "$outs" = 160 ] && [ "$ins" = 160 ] ||
-        fail "the emulator saw $outs output reports and sent $ins answers, expected 160 each"
-    step_output exchange | sed -n 's/.*round trip \([0-9.]*\) ms/exchange round trip: \1 ms/p'
-}
-
 scenario_probe_echo() {
     run_guest probe-echo --echo || return 1
     expect_status echo 0

@@ -29,14 +29,6 @@ wait_device() {
 
 run_scenario() {
     case $1 in
-        probe-list)
-            wait_device || return 1
-            step list wheel-hid-probe list
-            ;;
-        probe-exchange)
-            wait_device || return 1
-            step exchange wheel-hid-probe exchange 160
-            ;;
         probe-echo)
             wait_device || return 1
             step echo wheel-hid-probe echo 160
