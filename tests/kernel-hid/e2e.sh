@@ -14,7 +14,8 @@
 #   e2e.sh SCENARIO    boot one guest and check its results
 #
 # Environment (set by CTest): WHEEL_E2E_BUILD (the build tree),
-# WHEEL_E2E_EMULATOR, WHEEL_E2E_PROBE, WHEEL_E2E_WHEELCTL, WHEEL_SOURCE_DIR.
+# WHEEL_E2E_EMULATOR, WHEEL_E2E_PROBE, WHEEL_E2E_LINK_PROBE, WHEEL_E2E_WHEELCTL,
+# WHEEL_SOURCE_DIR.
 # WHEEL_E2E_EMULATOR_EXTRA adds emulator options to every run (for checking by
 # hand that a scenario fails when the device misbehaves, e.g. "--wrong-code 55").
 # Results of each run stay in BUILD/kernel-hid/runs/SCENARIO/.
@@ -25,6 +26,7 @@ source_dir=${WHEEL_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
 build=${WHEEL_E2E_BUILD:-$source_dir/build}
 emulator=${WHEEL_E2E_EMULATOR:-$build/tests/wheel-usb-emulator}
 probe=${WHEEL_E2E_PROBE:-$build/tests/wheel-hid-probe}
+link_probe=${WHEEL_E2E_LINK_PROBE:-$build/tests/wheel-link-probe}
 wheelctl=${WHEEL_E2E_WHEELCTL:-$build/bin/wheelctl}
 cache=$build/kernel-hid
 initramfs=$cache/initramfs.cpio
@@ -57,7 +59,7 @@ setup() {
     fi
     rm -f "$cache/qemu-unusable"
     "$here/fetch-kernel.sh" "$cache" || exit 1
-    local programs=("$probe")
+    local programs=("$probe" "$link_probe")
     [ -x "$wheelctl" ] && programs+=("$wheelctl")
     "$here/make-initramfs.sh" "$cache" "$initramfs" "${programs[@]}" "$picture" || exit 1
     sed 's/^/kernel-hid: kernel /' "$cache/kernel/VERSION"
@@ -194,14 +196,34 @@ scenario_probe_unplug() {
     [ "$lines" = 18 ] || fail "the emulator saw $lines output reports, expected 10 before and 8 after the unplug"
 }
 
+# The editor's link (UsbLink with the hot-plug monitor on the kernel source)
+# loses the device after the 10th report and sees it come back.
+scenario_link_unplug() {
+    run_guest link-unplug --unplug-after 10 --replug-ms 600 || return 1
+    expect_status link 0
+    expect_line link "hot-plug source: libudev (kernel)"
+    expect_line link "answer 9: aa"
+    expect_no_line link "answer 10:"
+    expect_line link "设备被拔出"
+    expect_line link "关闭设备"
+    expect_line link "设备已连接"
+    expect_line link "removed=1 back=1"
+    # the order the user reads them in
+    step_output link | grep -E '^(设备被拔出|关闭设备|设备已连接)$' | tr '\n' ' ' |
+        grep -qx '设备被拔出 关闭设备 设备已连接 ' || fail "the link's lines came out of order"
+    local outs
+    outs=$(grep -c '^out ' "$run/device.txt")
+    [ "$outs" = 10 ] || fail "the device saw $outs reports, expected 10"
+}
+
 # ---- what the device must have seen -----------------------------------------
 
 # The transcript lines of one block sent to SLOT: eight reports of 62 bytes
 # each, answered seven times with 0xAA and then 0x44.
 expected_block_lines() {  # SLOT BLOCK_FILE
     local slot=$1 chunk=0 data
-    local zeros
-    zeros=$(printf ' 00%.0s' $(seq 62))
+    local zeros  # the 63 bytes after the answer code
+    zeros=$(printf ' 00%.0s' $(seq 63))
     while IFS= read -r data; do
         printf 'out 00 %02x %02x%s\n' "$slot" "$chunk" "$data"
         if [ $chunk -lt 7 ]; then

@@ -37,6 +37,10 @@ run_scenario() {
             wait_device || return 1
             step unplug wheel-hid-probe unplug
             ;;
+        link-unplug)
+            wait_device || return 1
+            step link wheel-link-probe 24
+            ;;
         list)
             wait_device
             step list wheelctl list
