@@ -6,8 +6,9 @@
 //   wheel-hid-probe exchange N     N reports out (chunks 0..7 in turn), one answer
 //                                  in each; prints the answer codes and the mean
 //                                  round trip
-//   wheel-hid-probe echo N         N reports out, each answered with itself
-//                                  (the emulator's --echo); checks every byte
+//   wheel-hid-probe echo N         N reports to slot 0xEE out, each answered with
+//                                  itself (the emulator's --echo or --echo-slot ee);
+//                                  checks every byte
 //   wheel-hid-probe unplug         sends reports until a read or write fails
 //                                  (the device was pulled out), then waits for
 //                                  it to come back, watching a libudev monitor
@@ -74,10 +75,12 @@ hid_device* Open(std::string& path)
     return device;
 }
 
-void FillReport(unsigned char (&report)[65], int n)
+constexpr unsigned char kEchoSlot = 0xEE;
+
+void FillReport(unsigned char (&report)[65], int n, bool echo = false)
 {
     report[0] = 0;                                  // report ID
-    report[1] = static_cast<unsigned char>(n / 8 % 20);  // slot
+    report[1] = echo ? kEchoSlot : static_cast<unsigned char>(n / 8 % 20);  // slot
     report[2] = static_cast<unsigned char>(n % 8);  // chunk
     for (int i = 3; i < 65; ++i)
         report[i] = static_cast<unsigned char>(n * 7 + i);
@@ -96,7 +99,7 @@ int Exchange(int count, bool echo)
     unsigned char report[65];
     unsigned char answer[65];
     for (int n = 0; n < count; ++n) {
-        FillReport(report, n);
+        FillReport(report, n, echo);
         const auto start = Clock::now();
         const int written = hid_write(device, report, sizeof report);
         if (written < 0) {

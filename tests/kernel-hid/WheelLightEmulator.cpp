@@ -129,6 +129,7 @@ struct Options {
     bool silent = false;      // take reports, never answer
     bool echo = false;        // answer with the report itself (round-trip measurements)
     int wrongCode = -1;       // answer every report with this code instead
+    int echoSlot = -1;        // echo the reports to this slot (measurements beside a download)
     long timeoutS = 300;      // give up when nothing ends the session
 };
 
@@ -137,7 +138,7 @@ void Usage()
     std::fprintf(stderr,
         "usage: wheel-usb-emulator --socket PATH [--transcript FILE] [--times FILE] [--slots DIR] [--log FILE]\n"
         "                          [--unplug-after N] [--replug-ms MS] [--absent] [--silent] [--echo]\n"
-        "                          [--wrong-code HEX] [--normal] [--timeout SECONDS]\n"
+        "                          [--echo-slot HEX] [--wrong-code HEX] [--normal] [--timeout SECONDS]\n"
         "  Listens on the Unix socket PATH for QEMU's usb-redir chardev (client side);\n"
         "  the socket appears under its name only once it accepts connections.\n"
         "  --transcript FILE  every report: out|in, then 65 bytes (report ID 0 first) in hex\n"
@@ -150,6 +151,8 @@ void Usage()
         "  --absent           never plug the device in\n"
         "  --silent           take every report, answer none\n"
         "  --echo             answer every report with its own 64 bytes\n"
+        "  --echo-slot HEX    the same for the reports to this slot only, which are\n"
+        "                     not kept (no real slot: a round trip beside a download)\n"
         "  --wrong-code HEX   answer every report with this code\n"
         "  --normal           drop the misbehaviours given before it\n");
 }
@@ -176,7 +179,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
         }
         if (a == "--echo") { o.echo = true; continue; }
         if (a == "--socket" || a == "--transcript" || a == "--times" || a == "--slots" || a == "--log" ||
-            a == "--unplug-after" || a == "--replug-ms" || a == "--wrong-code" || a == "--timeout") {
+            a == "--unplug-after" || a == "--replug-ms" || a == "--wrong-code" || a == "--timeout" ||
+            a == "--echo-slot") {
             if (!(v = value()))
                 return false;
         } else {
@@ -190,6 +194,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
         else if (a == "--log") o.logPath = v;
         else if (a == "--unplug-after") o.unplugAfter = std::strtol(v, nullptr, 10);
         else if (a == "--replug-ms") o.replugMs = std::strtol(v, nullptr, 10);
+        else if (a == "--echo-slot") o.echoSlot = static_cast<int>(std::strtol(v, nullptr, 16)) & 0xFF;
         else if (a == "--wrong-code") o.wrongCode = static_cast<int>(std::strtol(v, nullptr, 16)) & 0xFF;
         else if (a == "--timeout") o.timeoutS = std::strtol(v, nullptr, 10);
     }
@@ -597,7 +602,8 @@ void Emulator::OutputReport(const std::uint8_t* data, int len)
     }
     const int slot = data[0];
     const int chunk = data[1];
-    if (chunk < 8) {
+    const bool echo = m_options.echo || slot == m_options.echoSlot;
+    if (chunk < 8 && slot != m_options.echoSlot) {
         Block& block = m_pending[slot];
         if (chunk == 0)
             block.chunksSeen = 0;
@@ -621,7 +627,7 @@ void Emulator::OutputReport(const std::uint8_t* data, int len)
         return;
 
     std::uint8_t answer[kReportSize] = {};
-    if (m_options.echo)
+    if (echo)
         std::memcpy(answer, data, kReportSize);
     else if (m_options.wrongCode >= 0)
         answer[0] = static_cast<std::uint8_t>(m_options.wrongCode);

@@ -177,13 +177,6 @@ expect_no_line() {
 
 # ---- scenarios ----------------------------------------------------------------
 
-scenario_probe_echo() {
-    run_guest probe-echo --echo || return 1
-    expect_status echo 0
-    expect_line echo "echoed 160 reports"
-    step_output echo | sed -n 's/.*round trip \([0-9.]*\) ms/echo round trip: \1 ms/p'
-}
-
 scenario_probe_unplug() {
     run_guest probe-unplug --unplug-after 10 --replug-ms 600 || return 1
     expect_status unplug 0
@@ -325,12 +318,14 @@ scenario_download() {
     [ "$held" = "slot-0.bin slot-1.bin " ] || fail "the device holds blocks in: $held"
 }
 
-# All twenty slots, right after 160 plain round trips of the probe through the
-# same path: the download's time against 160 of those round trips.
+# All twenty slots, right after the probe's 160 echoes through the same path
+# (to a slot that no download uses): the download's time against 160 echo
+# round trips measured in the same guest.
 scenario_download_all() {
     needs_command download
-    run_guest download-all || return 1
-    expect_status exchange 0
+    run_guest download-all --echo-slot ee || return 1
+    expect_status echo 0
+    expect_line echo "echoed 160 reports"
     expect_status download 0
     expect_line download "下载成功！"
 
@@ -350,15 +345,19 @@ scenario_download_all() {
     done
     compare_files "$dir/block-last.bin" "$run/slots/slot-0.bin" "slot 0 (第20幅)"
 
-    # Timing: the probe's mean round trip, and the download from its first
+    local held
+    held=$(ls "$run/slots" | wc -l)
+    [ "$held" = 20 ] || fail "the device holds $held blocks, expected 20"
+
+    # Timing: the probe's mean echo round trip, and the download from its first
     # report to its last answer as the device saw them plus one round trip
     # (the first report's way in and the last answer's way out).
     local rtt span
-    rtt=$(step_output exchange | sed -n 's/.*round trip \([0-9.]*\) ms/\1/p')
+    rtt=$(step_output echo | sed -n 's/.*round trip \([0-9.]*\) ms/\1/p')
     span=$(tail -n 320 "$run/device-times.txt" | awk 'NR == 1 { a = $1 } END { printf "%.1f", ($1 - a) * 1000 }')
     awk -v rtt="$rtt" -v span="$span" -v wall="$(step_output download | sed -n 's/^wall \(.*\) s$/\1/p')" 'BEGIN {
         download = span + rtt
-        printf "performance: round trip %.3f ms; 20-slot download %.1f ms (device span %.1f ms + one round trip); 160 x round trip %.1f ms; ratio %.3f (goal <= 1.1); wheelctl start to end %s s\n",
+        printf "performance: echo round trip %.3f ms; 20-slot download %.1f ms (device span %.1f ms + one round trip); 160 x round trip %.1f ms; ratio %.3f (goal <= 1.1); wheelctl start to end %s s\n",
             rtt, download, span, 160 * rtt, download / (160 * rtt), wall }' | tee "$run/performance.txt"
 }
 

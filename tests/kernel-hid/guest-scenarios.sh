@@ -29,10 +29,6 @@ wait_device() {
 
 run_scenario() {
     case $1 in
-        probe-echo)
-            wait_device || return 1
-            step echo wheel-hid-probe echo 160
-            ;;
         probe-unplug)
             wait_device || return 1
             step unplug wheel-hid-probe unplug
@@ -55,7 +51,7 @@ run_scenario() {
             ;;
         download-all)
             wait_device || return 1
-            step exchange wheel-hid-probe exchange 160
+            step echo wheel-hid-probe echo 160
             step download time -f "wall %e s" wheelctl download /data/wheel-sample.png --48 on \
                 --slots 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20
             ;;
