@@ -31,7 +31,7 @@ wheelctl=${WHEEL_E2E_WHEELCTL:-$build/bin/wheelctl}
 cache=$build/kernel-hid
 initramfs=$cache/initramfs.cpio
 picture=$source_dir/res/samples/wheel-sample.png
-qemu=qemu-system-x86_64
+qemu=${WHEEL_E2E_QEMU:-qemu-system-x86_64}
 # The guest's own bound on one scenario; a run never takes more than this.
 guest_timeout=150
 
@@ -42,10 +42,13 @@ can_run() {
         echo "kernel-hid end-to-end tests SKIPPED: $qemu is not installed (scripts/install-deps installs qemu-system-x86)"
         return 1
     fi
-    local out
-    if ! out=$(echo quit | timeout 30 $qemu -machine none -accel tcg -nodefaults -no-user-config \
-                   -display none -monitor stdio 2>&1); then
-        echo "kernel-hid end-to-end tests SKIPPED: $qemu cannot run here: $(echo "$out" | tail -n 1)"
+    local out status
+    out=$(echo quit | timeout 30 $qemu -machine none -accel tcg -nodefaults -no-user-config \
+              -display none -monitor stdio 2>&1)
+    status=$?
+    if [ $status -ne 0 ]; then
+        out=$(echo "$out" | grep -v '^(qemu)\|^QEMU .*monitor' | tail -n 1)
+        echo "kernel-hid end-to-end tests SKIPPED: $qemu cannot run here: ${out:-exit status $status}"
         return 1
     fi
     return 0
