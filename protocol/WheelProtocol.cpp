@@ -116,7 +116,7 @@ void WheelProtocol::Send(const Report& report)
         m_link.SendReport(report.slot, report.chunk, report.data);
 }
 
-bool WheelProtocol::OnDownload(const DialogValues& values, TransferBlock& block)
+bool WheelProtocol::OnDownload(const ProtocolInputs& values, TransferBlock& block)
 {
     Report first;
     if (StartDownload(values, block, false, first) != Start::Started)
@@ -125,7 +125,7 @@ bool WheelProtocol::OnDownload(const DialogValues& values, TransferBlock& block)
     return true;
 }
 
-WheelProtocol::Start WheelProtocol::StartDownload(const DialogValues& values, TransferBlock& block, bool factory,
+WheelProtocol::Start WheelProtocol::StartDownload(const ProtocolInputs& values, TransferBlock& block, bool factory,
                                                   Report& first)
 {
     {
@@ -200,7 +200,7 @@ WheelProtocol::Report WheelProtocol::SendCalibrationReport()
     return report;
 }
 
-bool WheelProtocol::OnCalibrate(const DialogValues& values, TransferBlock& block)
+bool WheelProtocol::OnCalibrate(const ProtocolInputs& values, TransferBlock& block)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -251,9 +251,9 @@ bool WheelProtocol::OnCalibrate(const DialogValues& values, TransferBlock& block
     return true;
 }
 
-bool WheelProtocol::OnFactoryReset(const DialogValues& values, TransferBlock& block)
+bool WheelProtocol::OnFactoryReset(const ProtocolInputs& values, TransferBlock& block)
 {
-    DialogValues factory = values;
+    ProtocolInputs factory = values;
     factory.m_b48Mode = 1;
     {
         std::lock_guard lock(m_mutex);

@@ -25,8 +25,8 @@ namespace wheel {
 
 inline constexpr const char* kApplicationTitle = "驰光--自行车风火轮编辑软件V2.0";
 
-// The values a handler reads from the dialog after its data exchange.
-struct DialogValues {
+// What a handler reads from the dialog after its data exchange.
+struct ProtocolInputs {
     SlotChecks m_slotChecks{};
     int m_b48Mode = 1;
     int m_nAngle = 0;
@@ -52,15 +52,15 @@ public:
     // "下载-->GO". `block` is the window's transfer block (the last rendering);
     // the download writes its mode byte and restores its trailer, and sends a
     // copy taken now. Returns true when the first report went out.
-    bool OnDownload(const DialogValues& values, TransferBlock& block);
+    bool OnDownload(const ProtocolInputs& values, TransferBlock& block);
 
     // "点击校准". Writes the calibration trailer into `block` and sends it.
     // Returns true when the first report went out.
-    bool OnCalibrate(const DialogValues& values, TransferBlock& block);
+    bool OnCalibrate(const ProtocolInputs& values, TransferBlock& block);
 
     // "恢复出厂设置": ticks "48图模式" and every slot box, downloads the
     // built-in pictures, clears the slot boxes. m_bPictureLoaded is left alone.
-    bool OnFactoryReset(const DialogValues& values, TransferBlock& block);
+    bool OnFactoryReset(const ProtocolInputs& values, TransferBlock& block);
 
     // "全部选择" / "全部取消".
     void OnSelectAll();
@@ -94,7 +94,7 @@ private:
     };
 
     enum class Start { Started, Refused };
-    Start StartDownload(const DialogValues& values, TransferBlock& block, bool factory, Report& first);
+    Start StartDownload(const ProtocolInputs& values, TransferBlock& block, bool factory, Report& first);
     bool EnsureConnected();  // called with the lock released
     bool RefuseWhileBusy(Operation wanted);  // lock held
     Report SendDownloadReport();      // lock held

@@ -53,7 +53,7 @@ protected:
     FakeWheel wheel;
     Time now{};
     wheel::WheelProtocol protocol;
-    wheel::DialogValues values;
+    wheel::ProtocolInputs values;
     wheel::TransferBlock block = RenderedBlock();
 };
 

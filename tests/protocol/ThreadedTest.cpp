@@ -79,7 +79,7 @@ TEST(ProtocolThreads, FullDownloadWithAnswersOnTheReaderThread)
     wheel::WheelProtocol protocol(link, view);
     link.Start(protocol);
 
-    wheel::DialogValues values;
+    wheel::ProtocolInputs values;
     values.m_bPictureLoaded = 1;
     values.m_slotChecks.fill(1);
     wheel::TransferBlock block = RenderedBlock();
@@ -107,7 +107,7 @@ TEST(ProtocolThreads, UnplugRacesTheAnswers)
     wheel::WheelProtocol protocol(link, view);
     link.Start(protocol);
 
-    wheel::DialogValues values;
+    wheel::ProtocolInputs values;
     values.m_bPictureLoaded = 1;
     values.m_slotChecks.fill(1);
     wheel::TransferBlock block = RenderedBlock();
