@@ -1,6 +1,6 @@
 # make run   - install what is missing, build, start the editor
 # make test  - the same, then the whole test suite
-.PHONY: all deps configure build run test test-default test-asan test-tsan bench clean
+.PHONY: all deps configure build run test test-default test-asan test-tsan bench install package clean
 
 JOBS ?= $(shell nproc)
 XVFB := $(shell command -v xvfb-run 2>/dev/null)
@@ -22,8 +22,7 @@ build: deps build/build.ninja
 	cmake --build --preset default -j $(JOBS)
 
 run: build
-	@if [ -x build/bin/wheel-editor ]; then build/bin/wheel-editor; else \
-	  build/bin/wheelctl convert res/samples/wheel-sample.png --frame build/sample-frame.bin --preview build/sample-preview.png; fi
+	build/bin/wheel-editor $(ARGS)
 
 test: build test-default test-asan test-tsan
 
@@ -42,6 +41,15 @@ test-tsan: deps
 
 bench: build
 	build/bin/wheel-bench
+
+install: build
+	cmake --install build
+
+# A .deb in build/, checked with lintian.
+package: build
+	@scripts/install-deps --packaging
+	cd build && cpack -G DEB
+	lintian --no-tag-display-limit build/wheel-light-editor_*.deb
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,23 @@
+#pragma once
+// The editor's command line: wheel-editor [--simulate]
+
+#include <QString>
+#include <QStringList>
+
+namespace wheel {
+
+struct AppOptions {
+    bool simulate = false;   // talk to the simulated wheel light instead of USB
+};
+
+struct ParsedCommandLine {
+    AppOptions options;
+    bool exit = false;       // --help, --version or an error: print and leave
+    int exitCode = 0;
+    QString output;          // what to print before leaving
+};
+
+// arguments[0] is the program name.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+} // namespace wheel

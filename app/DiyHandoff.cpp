@@ -1,0 +1,3 @@
+#include "app/DiyHandoff.h"
+
+std::atomic<bool> g_bDiyPictureReady{false};

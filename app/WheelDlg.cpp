@@ -1,0 +1,370 @@
+#include "app/WheelDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/AppTexts.h"
+#include "app/DiyHandoff.h"
+#include "app/LogText.h"
+#include "app/PictureArea.h"
+#include "app/PictureFilters.h"
+#include "dialogs/Dialogs.h"
+#include "picture/PictureFile.h"
+
+#include "ui_main.h"
+
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextCursor>
+#include <QThread>
+#include <QTime>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::CWheelDlg>())
+    , m_options(options)
+{
+    Q_INIT_RESOURCE(wheel);
+    ui->setupUi(this);
+    m_progress = ui->progressDownload;
+    m_editLog = ui->editLog;
+    m_staticOriginal = ui->picOriginal;
+    m_staticPreview = ui->picPreview;
+
+    const std::array<QCheckBox*, wheel::kSlotCount> byLabel = {
+        ui->chkSlot1, ui->chkSlot2, ui->chkSlot3, ui->chkSlot4, ui->chkSlot5,
+        ui->chkSlot6, ui->chkSlot7, ui->chkSlot8, ui->chkSlot9, ui->chkSlot10,
+        ui->chkSlot11, ui->chkSlot12, ui->chkSlot13, ui->chkSlot14, ui->chkSlot15,
+        ui->chkSlot16, ui->chkSlot17, ui->chkSlot18, ui->chkSlot19, ui->chkSlot20,
+    };
+    for (int label = 1; label <= wheel::kSlotCount; ++label)
+        m_slotBoxes[std::size_t(wheel::SlotIndexOfLabel(label))] = byLabel[std::size_t(label - 1)];
+
+    // A fixed-size window with a minimise box and no maximise box, shown with
+    // its own task-bar entry.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/wheel.png")));
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+
+    connect(ui->btnOpenPicture, &QPushButton::clicked, this, &CWheelDlg::OnOpenPicture);
+    connect(ui->btnClearLog, &QPushButton::clicked, this, &CWheelDlg::ClearLog);
+    connect(ui->btnDownload, &QPushButton::clicked, this, &CWheelDlg::OnDownload);
+    connect(ui->btnDiy, &QPushButton::clicked, this, &CWheelDlg::OnDiy);
+    connect(ui->btnSelectAll, &QPushButton::clicked, this, &CWheelDlg::OnSelectAll);
+    connect(ui->btnDeselectAll, &QPushButton::clicked, this, &CWheelDlg::OnDeselectAll);
+    connect(ui->btnSelectionHelp, &QPushButton::clicked, this, &CWheelDlg::OnSelectionHelp);
+    connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
+    connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &CWheelDlg::OnAbout);
+
+    m_timer = new QTimer(this);
+    m_timer->setInterval(500);
+    connect(m_timer, &QTimer::timeout, this, &CWheelDlg::OnTimer);
+
+    OnInitDialog();
+}
+
+CWheelDlg::~CWheelDlg() = default;
+
+void CWheelDlg::OnInitDialog()
+{
+    m_b48Mode = 1;
+    ui->chk48Mode->setChecked(true);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    UpdateData(false);
+    m_timer->start();
+}
+
+// ---- data exchange ---------------------------------------------------------
+
+wheel::ControlState CWheelDlg::ReadControlState() const
+{
+    wheel::ControlState state;
+    state.logText = wheel::WidgetTextToLog(m_editLog->toPlainText());
+    for (std::size_t i = 0; i < m_slotBoxes.size(); ++i)
+        state.slotTicked[i] = m_slotBoxes[i]->isChecked();
+    state.mode48 = ui->chk48Mode->isChecked();
+    state.angleText = ui->editAngle->text();
+    state.left = ui->radLeft->isChecked();
+    state.right = ui->radRight->isChecked();
+    return state;
+}
+
+void CWheelDlg::ApplyControlState(const wheel::ControlState& state)
+{
+    const QString widgetText = wheel::LogTextToWidget(state.logText);
+    if (m_editLog->toPlainText() != widgetText)
+        m_editLog->setPlainText(widgetText);
+    for (std::size_t i = 0; i < m_slotBoxes.size(); ++i)
+        m_slotBoxes[i]->setChecked(state.slotTicked[i]);
+    ui->chk48Mode->setChecked(state.mode48);
+    ui->editAngle->setText(state.angleText);
+    // Neither button may be selected, which an exclusive pair cannot show.
+    ui->radLeft->setAutoExclusive(false);
+    ui->radRight->setAutoExclusive(false);
+    ui->radLeft->setChecked(state.left);
+    ui->radRight->setChecked(state.right);
+    ui->radLeft->setAutoExclusive(true);
+    ui->radRight->setAutoExclusive(true);
+}
+
+bool CWheelDlg::UpdateData(bool saveAndValidate)
+{
+    wheel::DialogValues values;
+    values.m_strLog = m_strLog;
+    values.m_slotChecks = m_slotChecks;
+    values.m_b48Mode = m_b48Mode;
+    values.m_nAngle = m_nAngle;
+    values.m_nDirection = m_nDirection;
+
+    if (!saveAndValidate) {
+        ApplyControlState(wheel::WriteControls(values));
+        return true;
+    }
+
+    const wheel::ExchangeResult result = wheel::ReadControls(ReadControlState(), values);
+    m_strLog = values.m_strLog;
+    m_slotChecks = values.m_slotChecks;
+    m_b48Mode = values.m_b48Mode;
+    m_nAngle = values.m_nAngle;
+    m_nDirection = values.m_nDirection;
+    if (result == wheel::ExchangeResult::AngleNotInteger) {
+        wheel::MessageBox::Show(this, Text(wheel::kNotAnIntegerText), Text(wheel::kAppTitle));
+        ui->editAngle->setFocus();
+        ui->editAngle->selectAll();
+        return false;
+    }
+    return true;
+}
+
+// ---- message log -----------------------------------------------------------
+
+void CWheelDlg::AppendLog(const QString& text, int withTime, int withNewline)
+{
+    const QString line = wheel::FormatLogLine(text, QTime::currentTime(), withTime, withNewline);
+    if (QThread::currentThread() == thread()) {
+        AppendLogLine(line);
+        return;
+    }
+    // Queued to the window's thread; dropped if the window is gone by then.
+    QMetaObject::invokeMethod(this, [this, line] { AppendLogLine(line); }, Qt::QueuedConnection);
+}
+
+void CWheelDlg::AppendLog(const char* text, int withTime, int withNewline)
+{
+    AppendLog(QString::fromUtf8(text), withTime, withNewline);
+}
+
+void CWheelDlg::AppendLogLine(const QString& line)
+{
+    // The same as reading the whole text, appending and writing it back, but
+    // without resetting what the user is doing in the box.
+    QTextCursor cursor(m_editLog->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(wheel::LogTextToWidget(line));
+    QScrollBar* bar = m_editLog->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void CWheelDlg::ClearLog()
+{
+    m_editLog->clear();
+}
+
+// ---- picture ---------------------------------------------------------------
+
+void CWheelDlg::OnOpenPicture()
+{
+    const QStringList filters = wheel::PictureFileFilters();
+    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenDialogCaption), filters);
+    if (path.isEmpty())
+        return;
+    // The path names the picture on show, so a file that fails to load
+    // leaves the previous path with the previous picture.
+    if (LoadPictureFile(path))
+        m_strPicturePath = path;
+}
+
+void CWheelDlg::LoadPicture(QString path)
+{
+    LoadPictureFile(path);
+}
+
+bool CWheelDlg::LoadPictureFile(const QString& path)
+{
+    wheel::LoadResult result = wheel::LoadPicture(QFile::encodeName(path).toStdString());
+    if (!result) {
+        wheel::MessageBox::Show(this,
+                                QStringLiteral("无法打开图片“%1”：%2")
+                                    .arg(path, QString::fromStdString(wheel::LoadErrorText(result.error))),
+                                Text(wheel::kCaptionHint));
+        return false;
+    }
+    m_picture.SetPicture(std::move(result.picture));
+    DrawImageToControl(m_picture.Original(), m_staticOriginal);
+    m_bPreviewDone = 0;
+    m_bPictureLoaded = 1;
+    RenderWheel();
+    return true;
+}
+
+void CWheelDlg::RenderWheel()
+{
+    if (!m_bPictureLoaded) {
+        wheel::MessageBox::Show(this, Text(wheel::kNoPictureText), Text(wheel::kCaptionHint));
+        return;
+    }
+    if (m_bPreviewDone)
+        return;
+    m_bPreviewDone = 1;
+    const auto result = m_picture.RenderWheel(static_cast<std::uint8_t>(m_b48Mode & 0xFF));
+    if (result == wheel::WheelPicture::RenderResult::NoPicture)
+        return;
+    OnPaint();
+}
+
+void CWheelDlg::OnPaint()
+{
+    if (m_picture.PictureLoaded())
+        DrawImageToControl(m_picture.Original(), m_staticOriginal);
+    if (m_bPreviewDone && m_picture.PreviewDone())
+        DrawImageToControl(m_picture.Preview(), m_staticPreview);
+}
+
+// ---- window life -----------------------------------------------------------
+
+void CWheelDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    OnShowWindow(true);
+}
+
+void CWheelDlg::OnShowWindow(bool show)
+{
+    Q_UNUSED(show);
+    if (m_bStarted)
+        return;
+    m_bStarted = true;
+    // The blank preview (white with its red rim) exists since construction.
+    StartDeviceLink();
+}
+
+void CWheelDlg::StartDeviceLink()
+{
+}
+
+void CWheelDlg::StopDeviceLink()
+{
+}
+
+void CWheelDlg::OnTimer()
+{
+    if (g_bDiyPictureReady.exchange(false))
+        LoadPicture(m_strDiyPicturePath);
+}
+
+void CWheelDlg::closeEvent(QCloseEvent* event)
+{
+    OnClose();
+    QDialog::closeEvent(event);
+}
+
+void CWheelDlg::OnClose()
+{
+    StopDeviceLink();
+}
+
+void CWheelDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Escape does not close the editor behind the device's back, and Enter
+    // presses only a button that has the focus.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CWheelDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(Text(wheel::kAboutMenuText), this, &CWheelDlg::OnAbout);
+    menu.addSeparator();
+    menu.addAction(Text(wheel::kMakerPageMenuText), this, &CWheelDlg::OnMakerPage);
+    menu.addAction(Text(wheel::kShopPageMenuText), this, &CWheelDlg::OnShopPage);
+    menu.exec(event->globalPos());
+}
+
+void CWheelDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CWheelDlg::OnMakerPage()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(wheel::kMakerPageUrl)));
+}
+
+void CWheelDlg::OnShopPage()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(wheel::kShopPageUrl)));
+}
+
+// ---- device, slot and DIY controls -----------------------------------------
+
+void CWheelDlg::OnDownload()
+{
+}
+
+void CWheelDlg::OnFactoryReset()
+{
+}
+
+void CWheelDlg::OnCalibrate()
+{
+}
+
+void CWheelDlg::OnSelectAll()
+{
+}
+
+void CWheelDlg::OnDeselectAll()
+{
+}
+
+void CWheelDlg::OnSelectionHelp()
+{
+}
+
+void CWheelDlg::OnDiy()
+{
+}

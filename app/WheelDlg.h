@@ -1,0 +1,123 @@
+#pragma once
+// The editor's main window: the controls of the main dialog template, the
+// picture and its round preview, the message log and the data exchange of its
+// check boxes, radio buttons and angle field.
+
+#include "app/AppOptions.h"
+#include "app/DataExchange.h"
+#include "picture/WheelPicture.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class CPictureArea;
+class QCheckBox;
+class QPlainTextEdit;
+class QProgressBar;
+class QTimer;
+
+namespace Ui {
+class CWheelDlg;
+}
+
+class CWheelDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CWheelDlg(const wheel::AppOptions& options = {}, QWidget* parent = nullptr);
+    ~CWheelDlg() override;
+
+    const wheel::AppOptions& Options() const { return m_options; }
+
+    // Appends one line to the message log: text, then " (HH:MM:SS)" when
+    // withTime is 1, then "\r\n" when withNewline is 1. Callable from any
+    // thread: lines from other threads are handed to the window's thread, so
+    // no two appends interleave. The time is taken when the call is made.
+    void AppendLog(const QString& text, int withTime = 1, int withNewline = 1);
+    void AppendLog(const char* text, int withTime = 1, int withNewline = 1);
+
+    // Reads the controls into the members (true) or writes the members into
+    // the controls (false). Reading prompts "请键入一个整数。" and returns
+    // false when the angle field does not hold an integer.
+    bool UpdateData(bool saveAndValidate = true);
+
+    // Loads a picture file, shows it and renders its preview and frame. A file
+    // that cannot be loaded is named in a message box and changes nothing.
+    void LoadPicture(QString path);
+
+    // Renders the preview and the frame of the loaded picture once.
+    void RenderWheel();
+
+    // Repaints both picture areas from the images the window holds.
+    void OnPaint();
+
+    const wheel::WheelPicture& Picture() const { return m_picture; }
+    wheel::WheelPicture& Picture() { return m_picture; }
+
+    // Members exchanged with the controls and the window's state flags; the
+    // other parts of the program read and set them.
+    QString m_strPicturePath;
+    QString m_strDiyPicturePath;
+    QString m_strLog;
+    std::array<int, wheel::kSlotCount> m_slotChecks{};
+    int m_b48Mode = 0;
+    int m_nAngle = 0;
+    int m_nDirection = 1;
+    int m_bPreviewDone = 0;
+    int m_bPictureLoaded = 0;
+    int m_bConnected = 0;
+
+public slots:
+    void ClearLog();
+
+private slots:
+    void OnOpenPicture();
+    void OnTimer();
+    void OnAbout();
+    void OnMakerPage();
+    void OnShopPage();
+
+    // Handlers of the device, slot and DIY controls.
+    void OnDownload();
+    void OnFactoryReset();
+    void OnCalibrate();
+    void OnSelectAll();
+    void OnDeselectAll();
+    void OnSelectionHelp();
+    void OnDiy();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void OnShowWindow(bool show);
+    void OnClose();
+
+    // Device start-up on the first show (link, worker threads, hot-plug
+    // watch) and shut-down on close hook in here.
+    void StartDeviceLink();
+    void StopDeviceLink();
+
+    bool LoadPictureFile(const QString& path);
+    void AppendLogLine(const QString& line);
+    wheel::ControlState ReadControlState() const;
+    void ApplyControlState(const wheel::ControlState& state);
+
+    std::unique_ptr<Ui::CWheelDlg> ui;
+    // The bound controls, under the names the handlers use.
+    QProgressBar* m_progress = nullptr;
+    QPlainTextEdit* m_editLog = nullptr;
+    CPictureArea* m_staticOriginal = nullptr;
+    CPictureArea* m_staticPreview = nullptr;
+    wheel::AppOptions m_options;
+    wheel::WheelPicture m_picture;
+    std::array<QCheckBox*, wheel::kSlotCount> m_slotBoxes{};  // in exchange order
+    QTimer* m_timer = nullptr;
+    bool m_bStarted = false;   // the first show's start-up has run
+};

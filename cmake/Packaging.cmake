@@ -1,0 +1,48 @@
+# make install and make package (a .deb): the programs, the udev rule, the
+# desktop entry, the icons and the manual page.
+include(GNUInstallDirs)
+
+foreach(program wheel-editor wheelctl)
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+endforeach()
+
+set(WHEEL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+install(FILES ${WHEEL_PACKAGING_DIR}/70-wheel-light.rules DESTINATION lib/udev/rules.d OPTIONAL)
+install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 32 48 64 128 256)
+    install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME wheel-editor.png)
+endforeach()
+
+# Manual pages are installed compressed, as Debian expects.
+find_program(GZIP gzip)
+if(GZIP)
+    set(WHEELCTL_MAN_GZ ${CMAKE_BINARY_DIR}/wheelctl.1.gz)
+    add_custom_command(OUTPUT ${WHEELCTL_MAN_GZ}
+        COMMAND ${GZIP} -9nc ${WHEEL_PACKAGING_DIR}/wheelctl.1 > ${WHEELCTL_MAN_GZ}
+        DEPENDS ${WHEEL_PACKAGING_DIR}/wheelctl.1)
+    add_custom_target(wheel_manpages ALL DEPENDS ${WHEELCTL_MAN_GZ})
+    install(FILES ${WHEELCTL_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME wheel-light-editor)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION}.0)
+set(CPACK_PACKAGE_CONTACT "Wheel light editor developers <wheel-editor@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for the 24-LED bicycle wheel light")
+set(CPACK_PACKAGE_DESCRIPTION "Opens a picture or composes text on a round template, shows a round\npreview of what the wheel light will show, and downloads it over USB HID\ninto the picture slots of the wheel light. Includes wheelctl, the same\nwithout a window.")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${WHEEL_PACKAGING_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)

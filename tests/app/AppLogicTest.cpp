@@ -1,0 +1,195 @@
+#include "app/AppOptions.h"
+#include "app/DataExchange.h"
+#include "app/LogText.h"
+#include "app/PictureFilters.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using namespace wheel;
+
+TEST(LogLine, TimeAndNewlineOnlyForFlagsEqualToOne)
+{
+    const QTime t(14, 5, 9);
+    EXPECT_EQ(FormatLogLine(QStringLiteral("关闭设备"), t, 1, 1), QStringLiteral("关闭设备 (14:05:09)\r\n"));
+    EXPECT_EQ(FormatLogLine(QStringLiteral("a"), t, 0, 1), QStringLiteral("a\r\n"));
+    EXPECT_EQ(FormatLogLine(QStringLiteral("a"), t, 1, 0), QStringLiteral("a (14:05:09)"));
+    EXPECT_EQ(FormatLogLine(QStringLiteral("a"), t, 0, 0), QStringLiteral("a"));
+    EXPECT_EQ(FormatLogLine(QStringLiteral("a"), t, 2, -1), QStringLiteral("a"));
+    EXPECT_EQ(FormatLogLine(QStringLiteral("a"), QTime(0, 0, 0), 1, 1), QStringLiteral("a (00:00:00)\r\n"));
+    EXPECT_EQ(FormatLogLine(QStringLiteral("a"), QTime(23, 59, 59), 1, 1), QStringLiteral("a (23:59:59)\r\n"));
+}
+
+TEST(LogLine, WidgetAndLogSpellingsOfLineBreaks)
+{
+    EXPECT_EQ(LogTextToWidget(QStringLiteral("a\r\nb\r\n")), QStringLiteral("a\nb\n"));
+    EXPECT_EQ(WidgetTextToLog(QStringLiteral("a\nb\n")), QStringLiteral("a\r\nb\r\n"));
+    // Text already in the log's spelling is not doubled.
+    EXPECT_EQ(WidgetTextToLog(QStringLiteral("a\r\nb")), QStringLiteral("a\r\nb"));
+    const QString log = QStringLiteral("x (01:02:03)\r\n\r\ny");
+    EXPECT_EQ(WidgetTextToLog(LogTextToWidget(log)), log);
+}
+
+TEST(SlotMapping, LabelsSortedAsText)
+{
+    // 第1幅, 第10幅 ... 第19幅, 第2幅, 第20幅, 第3幅 ... 第9幅
+    EXPECT_EQ(SlotIndexOfLabel(1), 0);
+    EXPECT_EQ(SlotIndexOfLabel(10), 1);
+    EXPECT_EQ(SlotIndexOfLabel(19), 10);
+    EXPECT_EQ(SlotIndexOfLabel(2), 11);
+    EXPECT_EQ(SlotIndexOfLabel(20), 12);
+    EXPECT_EQ(SlotIndexOfLabel(3), 13);
+    EXPECT_EQ(SlotIndexOfLabel(9), 19);
+    EXPECT_EQ(SlotIndexOfLabel(0), -1);
+    EXPECT_EQ(SlotIndexOfLabel(21), -1);
+    EXPECT_EQ(SlotLabelOfIndex(20), -1);
+    EXPECT_EQ(SlotLabelOfIndex(-1), -1);
+
+    std::set<int> indexes;
+    for (int label = 1; label <= kSlotCount; ++label) {
+        const int index = SlotIndexOfLabel(label);
+        indexes.insert(index);
+        EXPECT_EQ(SlotLabelOfIndex(index), label);
+        // The order is that of the labels compared as text.
+        if (label > 1) {
+            EXPECT_EQ(QString::number(label) < QString::number(label - 1), index < SlotIndexOfLabel(label - 1));
+        }
+    }
+    EXPECT_EQ(indexes.size(), std::size_t(kSlotCount));
+
+    EXPECT_EQ(SlotNumberOfLabel(1), 1);
+    EXPECT_EQ(SlotNumberOfLabel(19), 19);
+    EXPECT_EQ(SlotNumberOfLabel(20), 0);
+    EXPECT_EQ(SlotNumberOfLabel(21), -1);
+}
+
+TEST(DialogInt, AcceptsOnlyWholeIntegers)
+{
+    EXPECT_EQ(ParseDialogInt(QStringLiteral("0")), 0);
+    EXPECT_EQ(ParseDialogInt(QStringLiteral(" 45")), 45);
+    EXPECT_EQ(ParseDialogInt(QStringLiteral("\t45 ")), 45);
+    EXPECT_EQ(ParseDialogInt(QStringLiteral("-3")), -3);
+    EXPECT_EQ(ParseDialogInt(QStringLiteral("+7")), 7);
+    EXPECT_EQ(ParseDialogInt(QStringLiteral("2147483647")), 2147483647);
+    EXPECT_EQ(ParseDialogInt(QStringLiteral("-2147483648")), -2147483647 - 1);
+    for (const char* bad : {"", " ", "-", "4a", "a4", "4 5", "2147483648", "-2147483649", "99999999999999999999", "４５"})
+        EXPECT_FALSE(ParseDialogInt(QString::fromUtf8(bad)).has_value()) << bad;
+}
+
+TEST(DataExchange, ReadTakesEveryValueAndKeepsAngleWhenNotInteger)
+{
+    ControlState controls;
+    controls.logText = QStringLiteral("line\r\n");
+    controls.slotTicked[std::size_t(SlotIndexOfLabel(20))] = true;
+    controls.slotTicked[std::size_t(SlotIndexOfLabel(3))] = true;
+    controls.mode48 = false;
+    controls.angleText = QStringLiteral("abc");
+    controls.left = true;
+
+    DialogValues values;
+    values.m_nAngle = 30;
+    values.m_b48Mode = 1;
+    EXPECT_EQ(ReadControls(controls, values), ExchangeResult::AngleNotInteger);
+    EXPECT_EQ(values.m_nAngle, 30);
+    EXPECT_EQ(values.m_strLog, QStringLiteral("line\r\n"));
+    EXPECT_EQ(values.m_slotChecks[12], 1);
+    EXPECT_EQ(values.m_slotChecks[13], 1);
+    int ticked = 0;
+    for (int v : values.m_slotChecks)
+        ticked += v;
+    EXPECT_EQ(ticked, 2);
+    EXPECT_EQ(values.m_b48Mode, 0);
+    EXPECT_EQ(values.m_nDirection, 0);
+
+    controls.angleText = QStringLiteral(" 45");
+    controls.left = false;
+    controls.right = true;
+    EXPECT_EQ(ReadControls(controls, values), ExchangeResult::Ok);
+    EXPECT_EQ(values.m_nAngle, 45);
+    EXPECT_EQ(values.m_nDirection, 1);
+
+    controls.right = false;
+    ReadControls(controls, values);
+    EXPECT_EQ(values.m_nDirection, -1);
+}
+
+TEST(DataExchange, WriteShowsMembersAndRoundTrips)
+{
+    DialogValues values;
+    ControlState start = WriteControls(values);
+    EXPECT_EQ(start.angleText, QStringLiteral("0"));
+    EXPECT_FALSE(start.left);
+    EXPECT_TRUE(start.right);
+    EXPECT_FALSE(start.mode48);
+    for (bool t : start.slotTicked)
+        EXPECT_FALSE(t);
+
+    values.m_slotChecks[1] = 1;   // 第10幅
+    values.m_b48Mode = 1;
+    values.m_nAngle = -12;
+    values.m_nDirection = 0;
+    values.m_strLog = QStringLiteral("x\r\n");
+    const ControlState shown = WriteControls(values);
+    EXPECT_TRUE(shown.slotTicked[std::size_t(SlotIndexOfLabel(10))]);
+    EXPECT_EQ(shown.angleText, QStringLiteral("-12"));
+    EXPECT_TRUE(shown.left);
+    EXPECT_FALSE(shown.right);
+
+    DialogValues back;
+    EXPECT_EQ(ReadControls(shown, back), ExchangeResult::Ok);
+    EXPECT_EQ(back.m_slotChecks, values.m_slotChecks);
+    EXPECT_EQ(back.m_b48Mode, 1);
+    EXPECT_EQ(back.m_nAngle, -12);
+    EXPECT_EQ(back.m_nDirection, 0);
+    EXPECT_EQ(back.m_strLog, values.m_strLog);
+
+    values.m_nDirection = 7;
+    const ControlState neither = WriteControls(values);
+    EXPECT_FALSE(neither.left);
+    EXPECT_FALSE(neither.right);
+}
+
+TEST(OpenDialog, FourFiltersInOrderWithTheirPatterns)
+{
+    const QStringList filters = PictureFileFilters();
+    ASSERT_EQ(filters.size(), 4);
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("所有文件(*.*)")));
+    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("BMP(*.bmp)")));
+    EXPECT_TRUE(filters[2].startsWith(QStringLiteral("JPEG(*.jpg,*.jpeg)")));
+    EXPECT_TRUE(filters[3].startsWith(QStringLiteral("PNG(*.png)")));
+    EXPECT_EQ(FilterPatterns(filters[0]),
+              (QStringList{QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.png")}));
+    EXPECT_EQ(FilterPatterns(filters[1]), QStringList{QStringLiteral("*.bmp")});
+    EXPECT_EQ(FilterPatterns(filters[2]), (QStringList{QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}));
+    EXPECT_EQ(FilterPatterns(filters[3]), QStringList{QStringLiteral("*.png")});
+}
+
+TEST(CommandLine, SimulateFlagAndRefusals)
+{
+    const QString prog = QStringLiteral("wheel-editor");
+    ParsedCommandLine plain = ParseCommandLine({prog});
+    EXPECT_FALSE(plain.exit);
+    EXPECT_FALSE(plain.options.simulate);
+
+    ParsedCommandLine sim = ParseCommandLine({prog, QStringLiteral("--simulate")});
+    EXPECT_FALSE(sim.exit);
+    EXPECT_TRUE(sim.options.simulate);
+
+    ParsedCommandLine unknown = ParseCommandLine({prog, QStringLiteral("--simulat")});
+    EXPECT_TRUE(unknown.exit);
+    EXPECT_EQ(unknown.exitCode, 2);
+
+    ParsedCommandLine extra = ParseCommandLine({prog, QStringLiteral("picture.png")});
+    EXPECT_TRUE(extra.exit);
+    EXPECT_EQ(extra.exitCode, 2);
+
+    ParsedCommandLine help = ParseCommandLine({prog, QStringLiteral("--help")});
+    EXPECT_TRUE(help.exit);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.output.contains(QStringLiteral("--simulate")));
+}
+
+} // namespace

@@ -1,0 +1,528 @@
+// The main window built from its template, driven through its widgets.
+
+#include "app/DiyHandoff.h"
+#include "dialogs/Fonts.h"
+#include "app/PictureArea.h"
+#include "app/WheelDlg.h"
+#include "dialogs/Dialogs.h"
+#include "picture/PictureFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <functional>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "app_gui_tests";
+char* g_argv[] = {g_arg0, nullptr};
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_app = new QApplication(g_argc, g_argv);
+        wheel::InstallApplicationFont();
+    }
+    void TearDown() override { delete m_app; }
+
+private:
+    QApplication* m_app = nullptr;
+};
+
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+// Chinese text arrives from an input method as a committed string.
+void TypeChinese(QWidget* widget, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb At(const QImage& image, int x, int y)
+{
+    const QColor c = image.pixelColor(x, y);
+    return {c.red(), c.green(), c.blue()};
+}
+
+bool Near(Rgb a, Rgb b, int tolerance = 40)
+{
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+bool Uniform(const QImage& image)
+{
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != first)
+                return false;
+    return true;
+}
+
+int CountNear(const QImage& image, Rgb colour, int tolerance = 40)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += Near(At(image, x, y), colour, tolerance) ? 1 : 0;
+    return n;
+}
+
+class WheelDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        wheel::MessageBox::StartRecording();
+        g_bDiyPictureReady = false;
+        dlg = std::make_unique<CWheelDlg>();
+        dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        wheel::MessageBox::StopRecording();
+        wheel::FileDialog::SetNextFileName(QString());
+        // Consume a hook a failed test may have left.
+        wheel::FileDialog::GetOpenFileName(nullptr, {}, {});
+    }
+
+    template <typename T>
+    T* Find(const char* name)
+    {
+        T* w = dlg->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    QString Write(const QString& name, const cv::Mat& image)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(cv::imwrite(QFile::encodeName(path).toStdString(), image));
+        return path;
+    }
+
+    // Left half red, right half blue: the grey copy binarises to a light left
+    // half and a dark right half.
+    QString RedBluePicture()
+    {
+        cv::Mat image(200, 200, CV_8UC3, cv::Scalar(0, 0, 255));
+        image(cv::Rect(100, 0, 100, 200)).setTo(cv::Scalar(255, 0, 0));
+        return Write(QStringLiteral("redblue.png"), image);
+    }
+
+    QString BlackPicture()
+    {
+        return Write(QStringLiteral("black.bmp"), cv::Mat(120, 160, CV_8UC3, cv::Scalar(0, 0, 0)));
+    }
+
+    void Open(const QString& path)
+    {
+        wheel::FileDialog::SetNextFileName(path);
+        QTest::mouseClick(Find<QPushButton>("btnOpenPicture"), Qt::LeftButton);
+    }
+
+    QImage GrabOriginal() { return Find<CPictureArea>("picOriginal")->grab().toImage(); }
+    QImage GrabPreview() { return Find<CPictureArea>("picPreview")->grab().toImage(); }
+    QString LogText() { return Find<QPlainTextEdit>("editLog")->toPlainText(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<CWheelDlg> dlg;
+};
+
+TEST_F(WheelDlgTest, StartState)
+{
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("驰光--自行车风火轮编辑软件V2.0"));
+    EXPECT_EQ(dlg->size(), QSize(680, 575));
+    EXPECT_EQ(dlg->minimumSize(), dlg->maximumSize());
+    EXPECT_FALSE(dlg->windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    for (int label = 1; label <= 20; ++label) {
+        auto* box = Find<QCheckBox>(QStringLiteral("chkSlot%1").arg(label).toLatin1().constData());
+        ASSERT_NE(box, nullptr);
+        EXPECT_FALSE(box->isChecked()) << label;
+        EXPECT_EQ(box->text(), QStringLiteral("第%1幅").arg(label));
+    }
+    EXPECT_TRUE(Find<QCheckBox>("chk48Mode")->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>("radRight")->isChecked());
+    EXPECT_FALSE(Find<QRadioButton>("radLeft")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>("editAngle")->text(), QStringLiteral("0"));
+    EXPECT_EQ(Find<QProgressBar>("progressDownload")->value(), 0);
+    EXPECT_EQ(Find<QProgressBar>("progressDownload")->maximum(), 100);
+    EXPECT_EQ(Find<QLabel>("lblProgress")->text(), QStringLiteral("下载进度:  0%"));
+    EXPECT_TRUE(LogText().isEmpty());
+    EXPECT_FALSE(Find<QPushButton>("btnClearLog")->isVisible());
+    for (const char* name : {"btnOpenPicture", "btnDownload", "btnFactoryReset", "btnDiy", "btnSelectAll",
+                             "btnDeselectAll", "btnSelectionHelp", "btnCalibrate"})
+        EXPECT_TRUE(Find<QPushButton>(name)->isEnabled()) << name;
+
+    EXPECT_EQ(dlg->m_b48Mode, 1);
+    EXPECT_EQ(dlg->m_nDirection, 1);
+    EXPECT_EQ(dlg->m_nAngle, 0);
+    EXPECT_EQ(dlg->m_bPictureLoaded, 0);
+    EXPECT_EQ(dlg->m_bConnected, 0);
+
+    // Template positions, dialog units at 1.5 pixels each.
+    EXPECT_EQ(Find<QPushButton>("btnOpenPicture")->geometry(), QRect(533, 17, 118, 40));
+    EXPECT_EQ(Find<CPictureArea>("picOriginal")->geometry(), QRect(17, 26, 234, 234));
+    EXPECT_EQ(Find<QCheckBox>("chkSlot20")->geometry(), QRect(585, 500, 60, 27));
+
+    // The UI font has Chinese glyphs.
+    const QFontInfo info(Find<QLabel>("lblProgress")->font());
+    EXPECT_TRUE(QFontMetrics(Find<QLabel>("lblProgress")->font()).inFont(QChar(0x4E0B))) << info.family().toStdString();
+}
+
+TEST(Fonts, WindowsFacesMapToTheInstalledCjkFace)
+{
+    const QString family = wheel::CjkSansFamily();
+    ASSERT_FALSE(family.isEmpty()) << "no CJK face installed (fonts-wqy-zenhei)";
+    for (const char* face : {"黑体", "宋体"}) {
+        const QFont font(QString::fromUtf8(face), 20);
+        EXPECT_TRUE(QFontMetrics(font).inFont(QChar(0x9A70))) << face;   // 驰
+        if (!QFontDatabase::hasFamily(QString::fromUtf8(face))) {
+            EXPECT_EQ(QFontInfo(font).family(), family) << face;
+        }
+    }
+    // Calling it again adds nothing twice.
+    wheel::InstallCjkFontSubstitutions();
+    EXPECT_EQ(QFont::substitutes(QStringLiteral("黑体")).filter(family, Qt::CaseInsensitive).size(), 1);
+}
+
+TEST_F(WheelDlgTest, AreasStayEmptyUntilAPictureIsLoaded)
+{
+    dlg->repaint();
+    EXPECT_TRUE(Uniform(GrabOriginal()));
+    EXPECT_TRUE(Uniform(GrabPreview()));
+
+    dlg->RenderWheel();
+    const auto shown = wheel::MessageBox::Recorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, QStringLiteral("请导入图片!"));
+    EXPECT_EQ(shown[0].caption, QStringLiteral("温馨提示"));
+    EXPECT_TRUE(Uniform(GrabPreview()));
+}
+
+TEST_F(WheelDlgTest, LoadingDrawsBothAreas)
+{
+    const QString path = RedBluePicture();
+    Open(path);
+    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
+    EXPECT_EQ(dlg->m_strPicturePath, path);
+    EXPECT_EQ(dlg->m_bPictureLoaded, 1);
+    EXPECT_EQ(dlg->m_bPreviewDone, 1);
+
+    const QImage original = GrabOriginal();
+    const int w = original.width(), h = original.height();
+    EXPECT_TRUE(Near(At(original, w / 4, h / 2), {255, 0, 0})) << "left half red";
+    EXPECT_TRUE(Near(At(original, 3 * w / 4, h / 2), {0, 0, 255})) << "right half blue";
+
+    const QImage preview = GrabPreview();
+    const int pw = preview.width(), ph = preview.height();
+    // Dark right half: coloured dots; light left half: white dots.
+    EXPECT_GT(CountNear(preview.copy(pw / 2 + 2, 0, pw / 2 - 2, ph), {0, 255, 0}, 90), 100);
+    EXPECT_EQ(CountNear(preview.copy(0, 0, pw / 2 - 8, ph), {0, 255, 0}, 90), 0);
+    EXPECT_TRUE(Near(At(preview, pw / 4, ph / 2), {255, 255, 255}));
+    // The red rim at the top.
+    bool rim = false;
+    for (int y = 0; y < 4 && !rim; ++y)
+        rim = Near(At(preview, pw / 2, y), {255, 0, 0}, 100);
+    EXPECT_TRUE(rim);
+
+    // The frame: the dark right half (angles 0 to 180) holds 0 bits.
+    const wheel::WheelFrame frame = dlg->Picture().Frame();
+    EXPECT_EQ(frame[3 * 122], 0x00);   // 90 degrees, outer LEDs
+    EXPECT_EQ(frame[3 * 40], 0xFF);    // 270 degrees
+    EXPECT_EQ(dlg->Picture().Block()[493], 0xAA);
+    EXPECT_EQ(dlg->Picture().Block()[492], 1);
+}
+
+TEST_F(WheelDlgTest, EachLoadRendersAgain)
+{
+    const QString redBlue = RedBluePicture();
+    const QString black = BlackPicture();
+    Open(redBlue);
+    const QImage first = GrabPreview();
+    const wheel::TransferBlock firstBlock = dlg->Picture().Block();
+
+    Open(black);
+    const QImage second = GrabPreview();
+    EXPECT_NE(first, second);
+    EXPECT_GT(CountNear(second.copy(0, 0, second.width() / 2 - 8, second.height()), {0, 255, 0}, 90), 100);
+    EXPECT_EQ(dlg->m_strPicturePath, black);
+
+    Open(redBlue);
+    EXPECT_EQ(GrabPreview(), first);
+    EXPECT_EQ(dlg->Picture().Block(), firstBlock);
+
+    // The same file again, with the mode changed in between: the trailer
+    // shows that it was rendered once more.
+    dlg->m_b48Mode = 0;
+    Open(redBlue);
+    EXPECT_EQ(dlg->Picture().Block()[492], 0);
+    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
+}
+
+TEST_F(WheelDlgTest, BadFileOrCancelKeepsThePicture)
+{
+    const QString good = RedBluePicture();
+    Open(good);
+    const QImage original = GrabOriginal();
+    const QImage preview = GrabPreview();
+    const wheel::TransferBlock block = dlg->Picture().Block();
+
+    const QString bad = dir.filePath(QStringLiteral("broken.png"));
+    {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is not a picture at all");
+    }
+    Open(bad);
+    const auto shown = wheel::MessageBox::Recorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(bad)) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(QString::fromStdString(wheel::LoadErrorText(wheel::LoadError::NotAPicture))))
+        << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].caption, QStringLiteral("温馨提示"));
+    EXPECT_EQ(dlg->m_strPicturePath, good);
+    EXPECT_EQ(GrabOriginal(), original);
+    EXPECT_EQ(GrabPreview(), preview);
+    EXPECT_EQ(dlg->Picture().Block(), block);
+
+    wheel::MessageBox::ClearRecorded();
+    Open(dir.filePath(QStringLiteral("missing.jpg")));
+    ASSERT_EQ(wheel::MessageBox::Recorded().size(), 1u);
+    EXPECT_TRUE(wheel::MessageBox::Recorded()[0].text.contains(QStringLiteral("missing.jpg")));
+
+    wheel::MessageBox::ClearRecorded();
+    Open(QString());   // cancel
+    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
+    EXPECT_EQ(dlg->m_strPicturePath, good);
+    EXPECT_EQ(GrabOriginal(), original);
+    EXPECT_EQ(GrabPreview(), preview);
+    EXPECT_EQ(dlg->Picture().Block(), block);
+}
+
+TEST_F(WheelDlgTest, CancelBeforeAnyPictureChangesNothing)
+{
+    Open(QString());
+    EXPECT_EQ(dlg->m_bPictureLoaded, 0);
+    EXPECT_TRUE(dlg->m_strPicturePath.isEmpty());
+    EXPECT_TRUE(Uniform(GrabOriginal()));
+    EXPECT_TRUE(Uniform(GrabPreview()));
+}
+
+TEST_F(WheelDlgTest, LogLinesAndTheirFormat)
+{
+    dlg->AppendLog(QStringLiteral("设备已连接"), 1, 1);
+    const QRegularExpression stamped(QStringLiteral("^设备已连接 \\((\\d\\d):(\\d\\d):(\\d\\d)\\)\\n$"));
+    const auto match = stamped.match(LogText());
+    ASSERT_TRUE(match.hasMatch()) << LogText().toStdString();
+    EXPECT_LT(match.captured(1).toInt(), 24);
+    EXPECT_LT(match.captured(2).toInt(), 60);
+
+    ASSERT_TRUE(dlg->UpdateData(true));
+    EXPECT_TRUE(dlg->m_strLog.endsWith(QStringLiteral(")\r\n")));
+
+    dlg->ClearLog();
+    dlg->AppendLog("a", 0, 1);
+    dlg->AppendLog("b", 0, 0);
+    dlg->AppendLog("c", 2, 0);
+    dlg->AppendLog("d", 0, 5);
+    dlg->AppendLog("e", 0, 1);
+    EXPECT_EQ(LogText(), QStringLiteral("a\nbcde\n"));
+}
+
+TEST_F(WheelDlgTest, TypedTextSurvivesAndClearEmpties)
+{
+    auto* log = Find<QPlainTextEdit>("editLog");
+    dlg->AppendLog("第一行", 0, 1);
+    log->setFocus();
+    log->moveCursor(QTextCursor::End);
+    QTest::keyClicks(log, QStringLiteral("typed "));
+    TypeChinese(log, QStringLiteral("文字"));
+    dlg->AppendLog("第二行", 0, 1);
+    EXPECT_EQ(LogText(), QStringLiteral("第一行\ntyped 文字第二行\n"));
+
+    // Typed text with the cursor elsewhere stays where it was typed.
+    log->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(log, QStringLiteral(">"));
+    dlg->AppendLog("第三行", 0, 1);
+    EXPECT_EQ(LogText(), QStringLiteral(">第一行\ntyped 文字第二行\n第三行\n"));
+
+    // The clear button is hidden; its handler is what the window offers.
+    ASSERT_TRUE(QMetaObject::invokeMethod(dlg.get(), "ClearLog"));
+    EXPECT_TRUE(LogText().isEmpty());
+    dlg->AppendLog("新", 0, 1);
+    EXPECT_EQ(LogText(), QStringLiteral("新\n"));
+
+    // Many lines: the last one stays in view.
+    for (int i = 0; i < 100; ++i)
+        dlg->AppendLog(QStringLiteral("line %1").arg(i), 1, 1);
+    auto* bar = log->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(WheelDlgTest, AppendsFromManyThreadsLoseNoLine)
+{
+    constexpr int kThreads = 4;
+    constexpr int kLines = 250;
+    dlg->AppendLog("start", 1, 1);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < kLines; ++i)
+                dlg->AppendLog(QStringLiteral("t%1 n%2").arg(t).arg(i), 1, 1);
+        });
+    }
+    // The window's thread appends at the same time.
+    for (int i = 0; i < kLines; ++i) {
+        dlg->AppendLog(QStringLiteral("gui n%1").arg(i), 1, 1);
+        if (i % 50 == 0)
+            QCoreApplication::processEvents();
+    }
+    for (auto& th : threads)
+        th.join();
+
+    const int expected = 1 + (kThreads + 1) * kLines;
+    ASSERT_TRUE(WaitUntil([&] { return LogText().count(QLatin1Char('\n')) >= expected; }))
+        << LogText().count(QLatin1Char('\n'));
+    const QStringList lines = LogText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), expected);
+
+    const QRegularExpression form(QStringLiteral("^(start|t\\d n\\d+|gui n\\d+) \\(\\d\\d:\\d\\d:\\d\\d\\)$"));
+    std::map<QString, int> next;   // each writer's lines arrive in its own order
+    for (const QString& line : lines) {
+        const auto m = form.match(line);
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        const QString who = m.captured(1).section(QLatin1Char(' '), 0, 0);
+        if (who == QStringLiteral("start"))
+            continue;
+        const int n = m.captured(1).section(QLatin1Char('n'), -1).toInt();
+        EXPECT_EQ(n, next[who]) << line.toStdString();
+        next[who] = n + 1;
+    }
+    EXPECT_EQ(next.size(), std::size_t(kThreads + 1));
+}
+
+TEST_F(WheelDlgTest, UpdateDataReadsAndWritesTheControls)
+{
+    QTest::mouseClick(Find<QCheckBox>("chkSlot20"), Qt::LeftButton);
+    QTest::mouseClick(Find<QCheckBox>("chkSlot2"), Qt::LeftButton);
+    QTest::mouseClick(Find<QCheckBox>("chk48Mode"), Qt::LeftButton);
+    Find<QRadioButton>("radLeft")->click();
+    auto* angle = Find<QLineEdit>("editAngle");
+    angle->setText(QStringLiteral(" 45"));
+    ASSERT_TRUE(dlg->UpdateData(true));
+    EXPECT_EQ(dlg->m_slotChecks[12], 1);   // 第20幅
+    EXPECT_EQ(dlg->m_slotChecks[11], 1);   // 第2幅
+    int ticked = 0;
+    for (int v : dlg->m_slotChecks)
+        ticked += v;
+    EXPECT_EQ(ticked, 2);
+    EXPECT_EQ(dlg->m_b48Mode, 0);
+    EXPECT_EQ(dlg->m_nAngle, 45);
+    EXPECT_EQ(dlg->m_nDirection, 0);
+    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
+
+    angle->setText(QStringLiteral("4x"));
+    EXPECT_FALSE(dlg->UpdateData(true));
+    ASSERT_EQ(wheel::MessageBox::Recorded().size(), 1u);
+    EXPECT_EQ(wheel::MessageBox::Recorded()[0].text, QStringLiteral("请键入一个整数。"));
+    EXPECT_EQ(dlg->m_nAngle, 45);
+
+    dlg->m_slotChecks.fill(0);
+    dlg->m_slotChecks[1] = 1;   // 第10幅
+    dlg->m_nAngle = 7;
+    dlg->m_nDirection = 1;
+    dlg->m_b48Mode = 1;
+    dlg->m_strLog = QStringLiteral("one\r\ntwo\r\n");
+    dlg->UpdateData(false);
+    EXPECT_TRUE(Find<QCheckBox>("chkSlot10")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>("chkSlot20")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("chk48Mode")->isChecked());
+    EXPECT_EQ(angle->text(), QStringLiteral("7"));
+    EXPECT_TRUE(Find<QRadioButton>("radRight")->isChecked());
+    EXPECT_FALSE(Find<QRadioButton>("radLeft")->isChecked());
+    EXPECT_EQ(LogText(), QStringLiteral("one\ntwo\n"));
+    // The pair still behaves as a radio group afterwards.
+    Find<QRadioButton>("radLeft")->click();
+    EXPECT_FALSE(Find<QRadioButton>("radRight")->isChecked());
+}
+
+TEST_F(WheelDlgTest, TimerLoadsTheDiyPicture)
+{
+    dlg->m_strDiyPicturePath = RedBluePicture();
+    g_bDiyPictureReady = true;
+    ASSERT_TRUE(WaitUntil([&] { return dlg->m_bPictureLoaded == 1; }, 3000));
+    EXPECT_FALSE(g_bDiyPictureReady);
+    EXPECT_EQ(dlg->m_bPreviewDone, 1);
+    EXPECT_FALSE(Uniform(GrabOriginal()));
+    EXPECT_FALSE(Uniform(GrabPreview()));
+    // The path of "打开图片" is not touched.
+    EXPECT_TRUE(dlg->m_strPicturePath.isEmpty());
+}
+
+TEST_F(WheelDlgTest, F1OpensTheAboutBox)
+{
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    QString title;
+    QTimer::singleShot(200, [&title] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            title = modal->windowTitle();
+            modal->close();
+        }
+    });
+    QTest::keyClick(dlg.get(), Qt::Key_F1);
+    EXPECT_EQ(title, QStringLiteral("关于 Rota"));
+    // Escape does not close the editor.
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+} // namespace
