@@ -1,6 +1,6 @@
 # make run   - install what is missing, build, start the editor
 # make test  - the same, then the whole test suite
-.PHONY: all deps configure build run test test-default test-asan test-tsan bench install package clean
+.PHONY: all deps configure build run test test-default test-asan test-tsan test-fuzz bench install package clean
 
 JOBS ?= $(shell nproc)
 XVFB := $(shell command -v xvfb-run 2>/dev/null)
@@ -24,7 +24,7 @@ build: deps build/build.ninja
 run: build
 	build/bin/wheel-editor $(ARGS)
 
-test: build test-default test-asan test-tsan
+test: build test-default test-asan test-tsan test-fuzz
 
 test-default: build
 	$(GUI_WRAP) ctest --preset default -j $(JOBS)
@@ -38,6 +38,10 @@ test-tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
+
+# The BMP reader under libFuzzer (clang, ASan + UBSan) from its seed corpus.
+test-fuzz: deps
+	FUZZ_SECONDS=$${FUZZ_SECONDS:-60} JOBS=$(JOBS) fuzz/fuzz-short.sh
 
 bench: build
 	build/bin/wheel-bench

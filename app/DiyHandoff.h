@@ -1,8 +1,3 @@
 #pragma once
-// A DIY drawing waits in the working file: the DIY dialog raises the flag
-// after it has saved the drawing, and the main window's timer clears it and
-// loads the file.
-
-#include <atomic>
-
-extern std::atomic<bool> g_bDiyPictureReady;
+// The DIY hand-off flag lives with the DIY drawing, which raises it.
+#include "diy/DiyHandoff.h"

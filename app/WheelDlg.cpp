@@ -7,6 +7,7 @@
 #include "app/PictureArea.h"
 #include "app/PictureFilters.h"
 #include "dialogs/Dialogs.h"
+#include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
 
 #include "ui_main.h"
@@ -367,4 +368,8 @@ void CWheelDlg::OnSelectionHelp()
 
 void CWheelDlg::OnDiy()
 {
+    // The template goes into the working file and the DIY dialog runs on it;
+    // a confirmed drawing comes back through g_bDiyPictureReady and OnTimer.
+    m_strDiyPicturePath = wheel::DiyPicturePath();
+    wheel::RunDiyRoundTrip(this, m_strDiyPicturePath);
 }

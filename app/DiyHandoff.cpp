@@ -1,3 +1,0 @@
-#include "app/DiyHandoff.h"
-
-std::atomic<bool> g_bDiyPictureReady{false};

@@ -1,0 +1,22 @@
+#include "diy/DiyRoundTrip.h"
+
+#include "diy/DiyDlg.h"
+#include "dialogs/Dialogs.h"
+
+#include <QGuiApplication>
+
+namespace wheel {
+
+void RunDiyRoundTrip(QWidget* parent, const QString& path)
+{
+    QString error;
+    if (!WriteDiyTemplate(path, &error)) {
+        MessageBox::Show(parent, error, QGuiApplication::applicationDisplayName());
+        return;
+    }
+    CDiyDlg dialog(parent);
+    dialog.SetPath(path);
+    dialog.DoModal();
+}
+
+} // namespace wheel
