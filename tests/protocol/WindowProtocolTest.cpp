@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -211,6 +212,36 @@ TEST_F(WindowProtocol, CalibrationReplacesTheLogAndFactoryResetFillsEverySlot)
     ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("图片下载完成!")); }));
     EXPECT_TRUE(device->Simulated()->Slot(0).has_value());
     EXPECT_EQ(window->m_bPictureLoaded, 0);
+}
+
+TEST_F(WindowProtocol, ButtonsComeBackOnlyAfterTheFinalBoxIsClosed)
+{
+    LoadPicture();
+    QTest::mouseClick(Find<QCheckBox>("chkSlot5"), Qt::LeftButton);
+    wheel::MessageBox::StopRecording();  // the real box this time
+
+    QString shown;
+    bool enabledWhileOpen = true;
+    int progressWhileOpen = -1;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shown = box->text();
+        enabledWhileOpen = OperationButtonsEnabled();
+        progressWhileOpen = Find<QProgressBar>("progressDownload")->value();
+        box->accept();
+    });
+    poll.start();
+    Click("btnDownload");
+    ASSERT_TRUE(WaitUntil([&] { return !shown.isEmpty() && OperationButtonsEnabled(); }));
+    poll.stop();
+    EXPECT_EQ(shown, U("图片下载完成!"));
+    EXPECT_FALSE(enabledWhileOpen);
+    EXPECT_EQ(progressWhileOpen, 100);
+    wheel::MessageBox::StartRecording();
 }
 
 TEST_F(WindowProtocol, SelectionHelpOpensTheHelpBox)
