@@ -36,7 +36,9 @@ WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, bool simulate)
 
 WheelDlgDevice::~WheelDlgDevice()
 {
-    m_hotplug->Stop();
+    // The watch and the timer go before the backend and the protocol they use.
+    delete m_watchdog;
+    delete m_hotplug;
     m_link->Stop();
 }
 
