@@ -1,14 +1,20 @@
-// wheel-link-probe: the editor's USB link as its window drives it (UsbLink on
-// the hidapi backend, HotplugMonitor on a Qt event loop), run inside the test
-// guest against the kernel's hidraw driver. It connects, sends blocks of eight
-// reports as the answers ask for them, and keeps watching the device after an
-// unplug until it comes back, printing every log line of the link. A command
-// that exits when its operation ends cannot show the return of the device;
-// this one stays until it has seen it (or REPORTS reports went through, or 15 s
-// passed).
+// wheel-link-probe: the editor's device side wired as its window wires it -
+// WheelProtocol over UsbLink on the hidapi backend, HotplugMonitor on a Qt event
+// loop feeding UsbLink::OnDeviceChange and WheelProtocol::OnDeviceRemoved, and
+// the watchdog ticking on a timer - run inside the test guest against the
+// kernel's hidraw driver. It downloads a block into the slots named on its
+// command line, prints every log line and message box, and after a removal
+// keeps watching until the device comes back (at most 15 s), so that the
+// return of the wheel light shows in its log.
 //
-//   wheel-link-probe REPORTS
+//   wheel-link-probe LABEL...      e.g. wheel-link-probe 1 2 3
+//
+// Exit status 0 when the download succeeded, or when it failed because the
+// device was pulled out and the device came back afterwards.
 
+#include "protocol/ProtocolView.h"
+#include "protocol/SlotTable.h"
+#include "protocol/WheelProtocol.h"
 #include "usb/HidapiBackend.h"
 #include "usb/HotplugMonitor.h"
 #include "usb/UsbLink.h"
@@ -16,57 +22,46 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <array>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
+#include <vector>
 
 namespace {
 
-class Host final : public wheel::ILinkHost {
+class Window final : public wheel::ILinkHost, public wheel::IProtocolView {
 public:
-    explicit Host(int reports) : m_reports(reports) {}
+    void SetProtocol(wheel::WheelProtocol* protocol) { m_protocol = protocol; }
 
-    void SetLink(wheel::UsbLink* link) { m_link = link; }
-
+    // ILinkHost
     void AppendLog(const std::string& text, int, int withNewline) override
     {
-        std::lock_guard lock(m_printMutex);
-        std::cout << text << (withNewline ? "\n" : "") << std::flush;
+        Print(withNewline ? text + "\n" : text);
     }
+    void OnAnswer(std::uint8_t code) override { m_protocol->OnAnswer(code); }
 
-    // On the reader thread: each answer asks for the next report.
-    void OnAnswer(std::uint8_t code) override
+    // IProtocolView
+    void AppendLog(const std::string& text, bool) override { Print(text + "\n"); }
+    void ReplaceLog(const std::string& text) override { Print(text + "\n"); }
+    void ShowMessage(const std::string& text, const std::string& caption) override
     {
-        const int answered = ++m_answered;
-        {
-            std::lock_guard lock(m_printMutex);
-            std::printf("answer %d: %02x\n", answered, code);
-            std::fflush(stdout);
-        }
-        if (answered < m_reports)
-            Send(answered);
-        else
-            m_done = true;
+        Print("[" + caption + "] " + text + "\n");
     }
-
-    void Send(int n)
-    {
-        std::array<std::uint8_t, wheel::kReportDataBytes> data{};
-        data.fill(static_cast<std::uint8_t>(n));
-        m_link->SendReport(static_cast<std::uint8_t>(n / 8 + 1), static_cast<std::uint8_t>(n % 8), data);
-    }
-
-    bool Done() const { return m_done; }
+    void SetProgress(int percent) override { Print(wheel::ProgressText(percent) + "\n"); }
+    void EnableOperationButtons(bool) override {}
+    void SetAllSlotBoxes(bool) override {}
+    void Set48Mode(bool) override {}
 
 private:
-    const int m_reports;
-    wheel::UsbLink* m_link = nullptr;
-    std::mutex m_printMutex;
-    std::atomic<int> m_answered{0};
-    std::atomic<bool> m_done{false};
+    void Print(const std::string& text)
+    {
+        std::lock_guard lock(m_mutex);
+        std::cout << text << std::flush;
+    }
+
+    wheel::WheelProtocol* m_protocol = nullptr;
+    std::mutex m_mutex;
 };
 
 } // namespace
@@ -74,22 +69,27 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int reports = argc > 1 ? std::atoi(argv[1]) : 24;
+    std::vector<int> labels;
+    for (int i = 1; i < argc; ++i)
+        labels.push_back(std::atoi(argv[i]));
+    if (labels.empty())
+        labels = {1, 2, 3};
 
     wheel::HidapiBackend backend;
-    Host host(reports);
-    wheel::UsbLink link(backend, host);
-    host.SetLink(&link);
+    Window window;
+    wheel::UsbLink link(backend, window);
+    wheel::WheelProtocol protocol(link, window);
+    window.SetProtocol(&protocol);
 
     wheel::HotplugMonitor monitor;
     bool removed = false;
     bool back = false;
     QObject::connect(&monitor, &wheel::HotplugMonitor::deviceChanged, &app,
                      [&](wheel::DeviceChange change, const QString& devnode) {
-                         const bool wasOurs = link.OnDeviceChange(change, devnode.toStdString());
-                         if (change == wheel::DeviceChange::Removed && wasOurs)
+                         if (link.OnDeviceChange(change, devnode.toStdString())) {
                              removed = true;
-                         if (change == wheel::DeviceChange::Arrived && removed) {
+                             protocol.OnDeviceRemoved();
+                         } else if (change == wheel::DeviceChange::Arrived && removed) {
                              back = true;
                              QTimer::singleShot(100, &app, &QCoreApplication::quit);
                          }
@@ -99,20 +99,27 @@ int main(int argc, char** argv)
                 mode == wheel::HotplugMonitor::Mode::Udev ? "libudev" :
                 mode == wheel::HotplugMonitor::Mode::Polling ? "polling" : "other",
                 qPrintable(wheel::HotplugMonitor::DefaultUdevSource()));
-
+    std::fflush(stdout);
     link.Start();
-    if (!link.ConnectDevice()) {
+
+    wheel::ProtocolInputs inputs;
+    inputs.m_slotChecks = wheel::SlotChecksFromLabels(labels);
+    inputs.m_bPictureLoaded = 1;
+    wheel::TransferBlock block{};
+    for (std::size_t i = 0; i < wheel::kFrameBytes; ++i)
+        block[i] = static_cast<std::uint8_t>(i * 13);
+    if (!protocol.OnDownload(inputs, block)) {
         link.Stop();
         return 1;
     }
-    host.Send(0);
 
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &app, [&] {
-        if (host.Done() && !removed)
+    QTimer tick;  // the window's timer: watchdog, and the end of a download
+    QObject::connect(&tick, &QTimer::timeout, &app, [&] {
+        protocol.Tick();
+        if (protocol.CurrentOperation() == wheel::WheelProtocol::Operation::None && !removed)
             app.quit();
     });
-    check.start(20);
+    tick.start(50);
     QTimer::singleShot(15000, &app, &QCoreApplication::quit);
     app.exec();
 
@@ -120,6 +127,9 @@ int main(int argc, char** argv)
     link.Stop();
     if (link.LinkUp())
         link.CloseDevice();
-    std::printf("removed=%d back=%d done=%d\n", removed, back, host.Done());
-    return (host.Done() && !removed) || (removed && back) ? 0 : 1;
+    const auto result = protocol.LastResult();
+    std::printf("removed=%d back=%d result=%d\n", removed, back, static_cast<int>(result));
+    if (removed)
+        return back && result == wheel::WheelProtocol::Result::DeviceRemoved ? 0 : 1;
+    return result == wheel::WheelProtocol::Result::Succeeded ? 0 : 1;
 }

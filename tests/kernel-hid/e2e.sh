@@ -192,24 +192,27 @@ scenario_probe_unplug() {
     [ "$lines" = 18 ] || fail "the emulator saw $lines output reports, expected 10 before and 8 after the unplug"
 }
 
-# The editor's link (UsbLink with the hot-plug monitor on the kernel source)
-# loses the device after the 10th report and sees it come back.
+# The editor's protocol, link and hot-plug monitor as the window wires them
+# (the monitor on the "kernel" source): a three-picture download loses the
+# device after its 10th report, fails with "下载失败，USB被拔出!", and the
+# device's return is logged.
 scenario_link_unplug() {
     run_guest link-unplug --unplug-after 10 --replug-ms 600 || return 1
     expect_status link 0
     expect_line link "hot-plug source: libudev (kernel)"
-    expect_line link "answer 9: aa"
-    expect_no_line link "answer 10:"
-    expect_line link "设备被拔出"
-    expect_line link "关闭设备"
-    expect_line link "设备已连接"
+    expect_line link "下载进度:33%"
+    expect_no_line link "下载进度:66%"
+    expect_no_line link "下载成功！"
     expect_line link "removed=1 back=1"
-    # the order the user reads them in
-    step_output link | grep -E '^(设备被拔出|关闭设备|设备已连接)$' | tr '\n' ' ' |
-        grep -qx '设备被拔出 关闭设备 设备已连接 ' || fail "the link's lines came out of order"
-    local outs
+    # the lines the user reads, in order
+    local lines
+    lines=$(step_output link | grep -E '设备被拔出|关闭设备|下载失败，USB被拔出!|设备已连接' | tr '\n' '|')
+    [ "$lines" = "设备被拔出|关闭设备|[驰光--自行车风火轮编辑软件V2.0] 下载失败，USB被拔出!|设备已连接|" ] ||
+        fail "the link's lines: $lines"
+    local outs ins
     outs=$(grep -c '^out ' "$run/device.txt")
-    [ "$outs" = 10 ] || fail "the device saw $outs reports, expected 10"
+    ins=$(grep -c '^in ' "$run/device.txt")
+    [ "$outs" = 10 ] && [ "$ins" = 9 ] || fail "the device saw $outs reports and answered $ins, expected 10 and 9"
 }
 
 # ---- what the device must have seen -----------------------------------------
