@@ -1,6 +1,9 @@
 #include "cli/DeviceSession.h"
 
 #include "cli/Backend.h"
+#include "usb/HotplugMonitor.h"
+
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <iostream>
@@ -85,10 +88,26 @@ DeviceSession::DeviceSession(const Context& context, const std::optional<std::st
         m_recording = std::make_unique<RecordingBackend>(*m_backend, std::move(file));
         backend = m_recording.get();
     }
-    backend->WatchChanges([this](wheel::DeviceChange change, const std::string& path) {
+    const bool ownNews = backend->WatchChanges([this](wheel::DeviceChange change, const std::string& path) {
         std::lock_guard lock(m_changeMutex);
         m_changes.emplace_back(change, path);
     });
+    if (!ownNews) {
+        // A real device: watch the system (libudev, or polling) as the window does.
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "wheelctl";
+            static char* argv[] = {name, nullptr};
+            m_app = std::make_unique<QCoreApplication>(argc, argv);
+        }
+        m_monitor = std::make_unique<wheel::HotplugMonitor>();
+        QObject::connect(m_monitor.get(), &wheel::HotplugMonitor::deviceChanged,
+                         [this](wheel::DeviceChange change, const QString& devnode) {
+                             std::lock_guard lock(m_changeMutex);
+                             m_changes.emplace_back(change, devnode.toStdString());
+                         });
+        m_monitor->Start(*backend);
+    }
     m_link = std::make_unique<wheel::UsbLink>(*backend, *this);
     m_protocol = std::make_unique<wheel::WheelProtocol>(*m_link, *this);
     m_link->Start();
@@ -96,6 +115,8 @@ DeviceSession::DeviceSession(const Context& context, const std::optional<std::st
 
 DeviceSession::~DeviceSession()
 {
+    if (m_monitor)
+        m_monitor->Stop();
     if (m_link) {
         m_link->Stop();
         if (m_link->LinkUp())
@@ -113,6 +134,8 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
     if (!start(*m_protocol))
         return 1;
     while (!m_protocol->WaitForIdle(std::chrono::milliseconds(20))) {
+        if (m_monitor)
+            QCoreApplication::processEvents();
         HandleChanges();
         m_protocol->Tick();
     }

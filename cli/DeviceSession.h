@@ -17,6 +17,9 @@
 #include <optional>
 #include <string>
 
+class QCoreApplication;
+namespace wheel { class HotplugMonitor; }
+
 namespace wheelctl {
 
 // One transcript line: "out" or "in", a space, the bytes as two-digit
@@ -58,6 +61,8 @@ private:
     bool m_ok = true;
     std::unique_ptr<wheel::IHidBackend> m_backend;
     std::unique_ptr<RecordingBackend> m_recording;
+    std::unique_ptr<QCoreApplication> m_app;           // for the hot-plug monitor's notifier
+    std::unique_ptr<wheel::HotplugMonitor> m_monitor;  // the system's news, where the backend has none
     std::unique_ptr<wheel::UsbLink> m_link;
     std::unique_ptr<wheel::WheelProtocol> m_protocol;
 
