@@ -1,6 +1,7 @@
 #include "app/WheelApp.h"
 
 #include "app/AppOptions.h"
+#include "app/Language.h"
 #include "dialogs/Fonts.h"
 #include "app/WheelDlg.h"
 
@@ -24,6 +25,12 @@ int CWheelApp::InitInstance()
         return parsed.exitCode;
     }
     wheel::InstallApplicationFont();
+
+    const wheel::LanguageChoice language = wheel::ChooseLanguage(parsed.options.lang, QLocale::system());
+    if (!language.warning.isEmpty())
+        std::fputs(language.warning.toLocal8Bit().constData(), stderr);
+    if (!wheel::InstallLanguage(language.language))
+        std::fputs("wheel-editor: the English translation is missing; the editor speaks Chinese\n", stderr);
 
     CWheelDlg dlg(parsed.options);
     dlg.exec();

@@ -5,8 +5,10 @@
 #include "app/DiyHandoff.h"
 #include "app/LogText.h"
 #include "app/PictureArea.h"
+#include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/ShownText.h"
 #include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
 
@@ -28,9 +30,10 @@
 
 namespace {
 
+// A fixed text of the window in the installed language.
 QString Text(const char* utf8)
 {
-    return QString::fromUtf8(utf8);
+    return wheel::TranslateShown(QString::fromUtf8(utf8));
 }
 
 } // namespace
@@ -73,6 +76,12 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(ui->btnSelectionHelp, &QPushButton::clicked, this, &CWheelDlg::OnSelectionHelp);
     connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
     connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
+
+    // A picture file dropped on the window opens as through "打开图片".
+    auto* drop = new wheel::CPictureDrop(this, ui->btnOpenPicture,
+                                         [this](const QString& path) { OpenPictureFile(path); });
+    drop->Watch(m_editLog->viewport());
+    drop->Watch(ui->editAngle);
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CWheelDlg::OnAbout);
@@ -162,7 +171,8 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
 
 void CWheelDlg::AppendLog(const QString& text, int withTime, int withNewline)
 {
-    const QString line = wheel::FormatLogLine(text, QTime::currentTime(), withTime, withNewline);
+    const QString line =
+        wheel::FormatLogLine(wheel::TranslateShown(text), QTime::currentTime(), withTime, withNewline);
     if (QThread::currentThread() == thread()) {
         AppendLogLine(line);
         return;
@@ -200,6 +210,11 @@ void CWheelDlg::OnOpenPicture()
     const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenDialogCaption), filters);
     if (path.isEmpty())
         return;
+    OpenPictureFile(path);
+}
+
+void CWheelDlg::OpenPictureFile(const QString& path)
+{
     // The path names the picture on show, so a file that fails to load
     // leaves the previous path with the previous picture.
     if (LoadPictureFile(path))

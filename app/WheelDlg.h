@@ -105,6 +105,8 @@ private:
     void StopDeviceLink();
 
     bool LoadPictureFile(const QString& path);
+    // A picture chosen by the user, in the dialog or by dropping it.
+    void OpenPictureFile(const QString& path);
     void AppendLogLine(const QString& line);
     wheel::ControlState ReadControlState() const;
     void ApplyControlState(const wheel::ControlState& state);
