@@ -14,6 +14,8 @@ CWheelApp::CWheelApp(int& argc, char** argv)
 {
     setApplicationName(QStringLiteral("wheel-editor"));
     setApplicationVersion(QStringLiteral("2.0"));
+    // Ties the windows to packaging/wheel-editor.desktop (name and icon on Wayland).
+    setDesktopFileName(QStringLiteral("wheel-editor"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/wheel.png")));
 }
 
