@@ -53,4 +53,14 @@ bool InstallLanguage(UiLanguage language)
     return true;
 }
 
+LanguageChoice SetUpLanguage(const QString& requested)
+{
+    LanguageChoice choice = ChooseLanguage(requested, QLocale::system());
+    if (!InstallLanguage(choice.language)) {
+        choice.warning += QStringLiteral("wheel-editor: the English translation is missing; the editor speaks Chinese\n");
+        choice.language = UiLanguage::Chinese;
+    }
+    return choice;
+}
+
 } // namespace wheel

@@ -25,4 +25,8 @@ LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system);
 // stay Chinese).
 bool InstallLanguage(UiLanguage language);
 
+// What the editor does at start: chooses by --lang (requested) and the
+// system's locale, and installs the choice. The warning is for stderr.
+LanguageChoice SetUpLanguage(const QString& requested);
+
 } // namespace wheel

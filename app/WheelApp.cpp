@@ -28,11 +28,9 @@ int CWheelApp::InitInstance()
     }
     wheel::InstallApplicationFont();
 
-    const wheel::LanguageChoice language = wheel::ChooseLanguage(parsed.options.lang, QLocale::system());
+    const wheel::LanguageChoice language = wheel::SetUpLanguage(parsed.options.lang);
     if (!language.warning.isEmpty())
         std::fputs(language.warning.toLocal8Bit().constData(), stderr);
-    if (!wheel::InstallLanguage(language.language))
-        std::fputs("wheel-editor: the English translation is missing; the editor speaks Chinese\n", stderr);
 
     CWheelDlg dlg(parsed.options);
     dlg.exec();

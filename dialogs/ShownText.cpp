@@ -76,9 +76,8 @@ struct CompiledPattern {
     QRegularExpression match;
 };
 
-// The variable parts match anything, the last one greedily, so that a file
-// name holding a piece of the pattern still splits at the pattern's last
-// occurrence of the text that follows it.
+// Each variable part takes as much as it can, so that a file name holding a
+// piece of the pattern stays whole (the reasons after it never hold one).
 QRegularExpression Compile(const QString& pattern)
 {
     static const QRegularExpression placeholder(QStringLiteral("%(\\d)"));
