@@ -7,10 +7,13 @@
 #include "app/PictureArea.h"
 #include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
+#include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/ShownText.h"
 #include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
+#include "protocol/SlotHelpDlg.h"
+#include "protocol/SlotTable.h"
 
 #include "ui_main.h"
 
@@ -90,6 +93,7 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     m_timer->setInterval(500);
     connect(m_timer, &QTimer::timeout, this, &CWheelDlg::OnTimer);
 
+    m_device = std::make_unique<WheelDlgDevice>(*this, m_options.simulate);
     OnInitDialog();
 }
 
@@ -287,10 +291,12 @@ void CWheelDlg::OnShowWindow(bool show)
 
 void CWheelDlg::StartDeviceLink()
 {
+    m_device->Start();
 }
 
 void CWheelDlg::StopDeviceLink()
 {
+    m_device->Stop();
 }
 
 void CWheelDlg::OnTimer()
@@ -357,28 +363,98 @@ void CWheelDlg::OnShopPage()
 
 // ---- device, slot and DIY controls -----------------------------------------
 
+// The values the device protocol reads, after the data exchange.
+wheel::ProtocolInputs CWheelDlg::ProtocolInputsFromMembers() const
+{
+    wheel::ProtocolInputs inputs;
+    inputs.m_slotChecks = m_slotChecks;
+    inputs.m_b48Mode = m_b48Mode;
+    inputs.m_nAngle = m_nAngle;
+    inputs.m_nDirection = m_nDirection;
+    inputs.m_bPictureLoaded = m_bPictureLoaded;
+    inputs.angleText = ui->editAngle->text().toStdString();
+    return inputs;
+}
+
+void CWheelDlg::AfterDeviceHandler()
+{
+    m_bConnected = m_device->Protocol().Connected() ? 1 : 0;
+    m_device->DrainEffects();
+}
+
 void CWheelDlg::OnDownload()
 {
+    UpdateData(true);  // a bad angle is prompted for; the download goes on
+    m_device->Protocol().OnDownload(ProtocolInputsFromMembers(), m_picture.Block());
+    AfterDeviceHandler();
 }
 
 void CWheelDlg::OnFactoryReset()
 {
+    UpdateData(true);
+    m_device->Protocol().OnFactoryReset(ProtocolInputsFromMembers(), m_picture.Block());
+    AfterDeviceHandler();
 }
 
 void CWheelDlg::OnCalibrate()
 {
+    UpdateData(true);  // a bad angle is prompted for; the checks below decide
+    m_device->Protocol().OnCalibrate(ProtocolInputsFromMembers(), m_picture.Block());
+    AfterDeviceHandler();
 }
 
 void CWheelDlg::OnSelectAll()
 {
+    m_device->Protocol().OnSelectAll();
+    m_device->DrainEffects();
 }
 
 void CWheelDlg::OnDeselectAll()
 {
+    m_device->Protocol().OnDeselectAll();
+    m_device->DrainEffects();
 }
 
 void CWheelDlg::OnSelectionHelp()
 {
+    CSlotHelpDlg help;
+    help.exec();
+}
+
+// ---- effects of the device protocol ------------------------------------------
+
+void CWheelDlg::ReplaceLogText(const QString& text)
+{
+    m_strLog = wheel::TranslateShown(text);
+    m_editLog->setPlainText(wheel::LogTextToWidget(m_strLog));
+}
+
+void CWheelDlg::ShowProgress(int percent)
+{
+    m_progress->setValue(percent);
+    ui->lblProgress->setText(wheel::TranslateShown(QString::fromStdString(wheel::ProgressText(percent))));
+}
+
+void CWheelDlg::EnableOperationButtons(bool enable)
+{
+    ui->btnOpenPicture->setEnabled(enable);
+    ui->btnDownload->setEnabled(enable);
+    ui->btnFactoryReset->setEnabled(enable);
+}
+
+void CWheelDlg::SetAllSlotBoxes(bool ticked)
+{
+    for (int label = 1; label <= wheel::kSlotBoxes; ++label) {
+        const auto index = static_cast<std::size_t>(wheel::SlotCheckIndex(label));
+        m_slotChecks[index] = ticked ? 1 : 0;
+        m_slotBoxes[index]->setChecked(ticked);
+    }
+}
+
+void CWheelDlg::Set48Mode(bool ticked)
+{
+    m_b48Mode = ticked ? 1 : 0;
+    ui->chk48Mode->setChecked(ticked);
 }
 
 void CWheelDlg::OnDiy()

@@ -18,6 +18,11 @@ class QCheckBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QTimer;
+class WheelDlgDevice;
+
+namespace wheel {
+struct ProtocolInputs;
+}
 
 namespace Ui {
 class CWheelDlg;
@@ -52,6 +57,14 @@ public:
 
     // Repaints both picture areas from the images the window holds.
     void OnPaint();
+
+    // What the device protocol does to the window (applied in order by
+    // WheelDlgDevice on the window's thread).
+    void ReplaceLogText(const QString& text);     // the whole log and m_strLog
+    void ShowProgress(int percent);               // bar and "下载进度:" text
+    void EnableOperationButtons(bool enable);     // "打开图片", "下载-->GO", "恢复出厂设置"
+    void SetAllSlotBoxes(bool ticked);            // m_slotChecks and the twenty boxes
+    void Set48Mode(bool ticked);                  // m_b48Mode and "48图模式"
 
     const wheel::WheelPicture& Picture() const { return m_picture; }
     wheel::WheelPicture& Picture() { return m_picture; }
@@ -104,6 +117,9 @@ private:
     void StartDeviceLink();
     void StopDeviceLink();
 
+    wheel::ProtocolInputs ProtocolInputsFromMembers() const;
+    void AfterDeviceHandler();
+
     bool LoadPictureFile(const QString& path);
     // A picture chosen by the user, in the dialog or by dropping it.
     void OpenPictureFile(const QString& path);
@@ -122,4 +138,5 @@ private:
     std::array<QCheckBox*, wheel::kSlotCount> m_slotBoxes{};  // in exchange order
     QTimer* m_timer = nullptr;
     bool m_bStarted = false;   // the first show's start-up has run
+    std::unique_ptr<WheelDlgDevice> m_device;  // last: goes first, threads stopped
 };

@@ -51,6 +51,23 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("ShownText", "无效的读报告句柄，可能是打开设备时失败"),
     QT_TRANSLATE_NOOP("ShownText", "设备已连接"),
     QT_TRANSLATE_NOOP("ShownText", "设备被拔出"),
+    // download, calibration, factory reset
+    QT_TRANSLATE_NOOP("ShownText", "请先连接USB到风火轮!"),
+    QT_TRANSLATE_NOOP("ShownText", "请导入图片,然后下载!"),
+    QT_TRANSLATE_NOOP("ShownText", "请先选择需要下载的位置!"),
+    QT_TRANSLATE_NOOP("ShownText", "下载成功！"),
+    QT_TRANSLATE_NOOP("ShownText", "图片下载完成!"),
+    QT_TRANSLATE_NOOP("ShownText", "下载失败，USB被拔出!"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮位置校准成功!"),
+    QT_TRANSLATE_NOOP("ShownText", "请输入需要调整的1和90之间的整数角度！"),
+    QT_TRANSLATE_NOOP("ShownText", "请输入需要调整的角度！"),
+    QT_TRANSLATE_NOOP("ShownText", "哎呀，出错啦！请重新启动软件！"),
+    QT_TRANSLATE_NOOP("ShownText", "正在下载图片，请等下载完成后再试！"),
+    QT_TRANSLATE_NOOP("ShownText", "正在校准风火轮，请等校准完成后再试！"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮没有应答，下载失败"),
+    QT_TRANSLATE_NOOP("ShownText", "下载失败，风火轮没有应答!"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮没有应答，校准失败"),
+    QT_TRANSLATE_NOOP("ShownText", "校准失败，风火轮没有应答!"),
     // DIY drawing
     QT_TRANSLATE_NOOP("ShownText", "读取位图文件出错"),
     QT_TRANSLATE_NOOP("ShownText", "本文件不是位图图片"),
@@ -69,6 +86,11 @@ const char* const kPatterns[] = {
     QT_TRANSLATE_NOOP("ShownText", "无法打开图片“%1”：%2"),
     QT_TRANSLATE_NOOP("ShownText", "无法写入DIY模板图片：%1\n%2"),
     QT_TRANSLATE_NOOP("ShownText", "发送失败，错误代码：%1"),
+    QT_TRANSLATE_NOOP("ShownText", "下载进度:%1%"),
+    QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向左调整！"),
+    QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向右调整！"),
+    QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅"),
 };
 
 struct CompiledPattern {

@@ -52,6 +52,21 @@
     </message>
 </context>
 <context>
+    <name>CSlotHelpDlg</name>
+    <message>
+        <source>下载位置说明</source>
+        <translation>About the slots</translation>
+    </message>
+    <message>
+        <source>&quot;驰光&quot;自行车风火轮为用户提供20幅可编程空间，请从以下选择框中选择需要下载的位置，可以多选！</source>
+        <translation>The "Chiguang" bicycle wheel light has 20 programmable picture slots. Tick the slots to download into below; you may tick several!</translation>
+    </message>
+    <message>
+        <source>知道啦！！</source>
+        <translation>Got it!!</translation>
+    </message>
+</context>
+<context>
     <name>CWheelDlg</name>
     <message>
         <source>驰光--自行车风火轮编辑软件V2.0</source>
@@ -393,6 +408,90 @@
     <message>
         <source>发送失败，错误代码：%1</source>
         <translation>Sending failed, error code: %1</translation>
+    </message>
+    <message>
+        <source>请先连接USB到风火轮!</source>
+        <translation>Please connect the wheel light over USB first!</translation>
+    </message>
+    <message>
+        <source>请导入图片,然后下载!</source>
+        <translation>Please open a picture, then download!</translation>
+    </message>
+    <message>
+        <source>请先选择需要下载的位置!</source>
+        <translation>Please tick the slots to download into first!</translation>
+    </message>
+    <message>
+        <source>下载成功！</source>
+        <translation>Download succeeded!</translation>
+    </message>
+    <message>
+        <source>图片下载完成!</source>
+        <translation>Pictures downloaded!</translation>
+    </message>
+    <message>
+        <source>下载失败，USB被拔出!</source>
+        <translation>Download failed: the wheel light was unplugged!</translation>
+    </message>
+    <message>
+        <source>风火轮位置校准成功!</source>
+        <translation>Wheel light calibrated!</translation>
+    </message>
+    <message>
+        <source>请输入需要调整的1和90之间的整数角度！</source>
+        <translation>Please enter a whole angle between 1 and 90!</translation>
+    </message>
+    <message>
+        <source>请输入需要调整的角度！</source>
+        <translation>Please enter the angle to turn!</translation>
+    </message>
+    <message>
+        <source>哎呀，出错啦！请重新启动软件！</source>
+        <translation>Oops, something went wrong! Please restart the program!</translation>
+    </message>
+    <message>
+        <source>正在下载图片，请等下载完成后再试！</source>
+        <translation>A download is running; please try again when it has finished!</translation>
+    </message>
+    <message>
+        <source>正在校准风火轮，请等校准完成后再试！</source>
+        <translation>A calibration is running; please try again when it has finished!</translation>
+    </message>
+    <message>
+        <source>风火轮没有应答，下载失败</source>
+        <translation>The wheel light does not answer; download failed</translation>
+    </message>
+    <message>
+        <source>下载失败，风火轮没有应答!</source>
+        <translation>Download failed: the wheel light does not answer!</translation>
+    </message>
+    <message>
+        <source>风火轮没有应答，校准失败</source>
+        <translation>The wheel light does not answer; calibration failed</translation>
+    </message>
+    <message>
+        <source>校准失败，风火轮没有应答!</source>
+        <translation>Calibration failed: the wheel light does not answer!</translation>
+    </message>
+    <message>
+        <source>下载进度:%1%</source>
+        <translation>Progress:%1%</translation>
+    </message>
+    <message>
+        <source>您需要调整的角度是:%1  向左调整！</source>
+        <translation>The angle to turn is: %1, to the left!</translation>
+    </message>
+    <message>
+        <source>您需要调整的角度是:%1  向右调整！</source>
+        <translation>The angle to turn is: %1, to the right!</translation>
+    </message>
+    <message>
+        <source>您需要调整的角度是:%1</source>
+        <translation>The angle to turn is: %1</translation>
+    </message>
+    <message>
+        <source>第%1幅</source>
+        <translation>Slot %1</translation>
     </message>
 </context>
 </TS>

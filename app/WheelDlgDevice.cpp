@@ -1,0 +1,150 @@
+#include "app/WheelDlgDevice.h"
+
+#include "app/WheelDlg.h"
+#include "dialogs/Dialogs.h"
+#include "usb/HotplugMonitor.h"
+#include "usb/SimulatedWheelLight.h"
+
+#include <QTimer>
+
+namespace {
+
+QString Text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+} // namespace
+
+WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, bool simulate)
+    : QObject(&window)
+    , m_window(window)
+    , m_backend(wheel::MakeHidBackend(simulate))
+{
+    setObjectName(QStringLiteral("wheelDevice"));
+    m_link = std::make_unique<wheel::UsbLink>(*m_backend, *this);
+    m_protocol = std::make_unique<wheel::WheelProtocol>(*m_link, *this);
+    m_hotplug = new wheel::HotplugMonitor(this);
+    connect(m_hotplug, &wheel::HotplugMonitor::deviceChanged, this, &WheelDlgDevice::OnDeviceChanged);
+    m_watchdog = new QTimer(this);
+    m_watchdog->setInterval(250);
+    connect(m_watchdog, &QTimer::timeout, this, [this] {
+        m_protocol->Tick();
+        DrainEffects();
+    });
+}
+
+WheelDlgDevice::~WheelDlgDevice()
+{
+    // The watch and the timer go before the backend and the protocol they use.
+    delete m_watchdog;
+    delete m_hotplug;
+    m_link->Stop();
+}
+
+void WheelDlgDevice::Start()
+{
+    if (m_bStarted)
+        return;
+    m_bStarted = true;
+    m_link->Start();
+    m_hotplug->Start(*m_backend);
+    m_watchdog->start();
+}
+
+void WheelDlgDevice::Stop()
+{
+    m_watchdog->stop();
+    m_hotplug->Stop();
+    m_link->Stop();
+    m_link->CloseDevice();
+    m_bStarted = false;
+    DrainEffects();
+}
+
+wheel::SimulatedWheelLight* WheelDlgDevice::Simulated() const
+{
+    return dynamic_cast<wheel::SimulatedWheelLight*>(m_backend.get());
+}
+
+void WheelDlgDevice::OnDeviceChanged(wheel::DeviceChange change, const QString& path)
+{
+    if (m_link->OnDeviceChange(change, path.toStdString())) {
+        m_window.m_bConnected = 0;
+        m_protocol->OnDeviceRemoved();
+    }
+    DrainEffects();
+}
+
+void WheelDlgDevice::Post(std::function<void()> effect)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_effects.push_back(std::move(effect));
+    }
+    QMetaObject::invokeMethod(this, &WheelDlgDevice::DrainEffects, Qt::QueuedConnection);
+}
+
+void WheelDlgDevice::DrainEffects()
+{
+    if (m_bDraining)
+        return;  // a message box of an earlier effect is open: keep the order
+    m_bDraining = true;
+    for (;;) {
+        std::function<void()> effect;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_effects.empty())
+                break;
+            effect = std::move(m_effects.front());
+            m_effects.pop_front();
+        }
+        effect();
+    }
+    m_bDraining = false;
+}
+
+void WheelDlgDevice::AppendLog(const std::string& text, int withTime, int withNewline)
+{
+    Post([this, line = Text(text), withTime, withNewline] { m_window.AppendLog(line, withTime, withNewline); });
+}
+
+void WheelDlgDevice::OnAnswer(std::uint8_t code)
+{
+    m_protocol->OnAnswer(code);
+}
+
+void WheelDlgDevice::AppendLog(const std::string& text, bool withTime)
+{
+    AppendLog(text, withTime ? 1 : 0, 1);
+}
+
+void WheelDlgDevice::ReplaceLog(const std::string& text)
+{
+    Post([this, log = Text(text)] { m_window.ReplaceLogText(log); });
+}
+
+void WheelDlgDevice::ShowMessage(const std::string& text, const std::string& caption)
+{
+    Post([this, text = Text(text), caption = Text(caption)] { wheel::MessageBox::Show(&m_window, text, caption); });
+}
+
+void WheelDlgDevice::SetProgress(int percent)
+{
+    Post([this, percent] { m_window.ShowProgress(percent); });
+}
+
+void WheelDlgDevice::EnableOperationButtons(bool enable)
+{
+    Post([this, enable] { m_window.EnableOperationButtons(enable); });
+}
+
+void WheelDlgDevice::SetAllSlotBoxes(bool ticked)
+{
+    Post([this, ticked] { m_window.SetAllSlotBoxes(ticked); });
+}
+
+void WheelDlgDevice::Set48Mode(bool ticked)
+{
+    Post([this, ticked] { m_window.Set48Mode(ticked); });
+}

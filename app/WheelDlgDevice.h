@@ -1,0 +1,79 @@
+#pragma once
+// The main window's side of the wheel light: the HID backend (simulated with
+// --simulate), the USB link with its threads, the hot-plug watch, the device
+// protocol, and the queue that brings the protocol's effects to the window.
+//
+// Every effect (log line, message box, progress, buttons, slot boxes) goes
+// through one queue and is applied on the window's thread in the order it
+// was made, one at a time. While a message box is open the queue holds: a box
+// shown before the buttons come back is closed before they do. Handlers drain
+// the queue before they return, so a click's effects are visible at once.
+
+#include "protocol/ProtocolView.h"
+#include "protocol/WheelProtocol.h"
+#include "usb/HidBackend.h"
+#include "usb/UsbLink.h"
+
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class CWheelDlg;
+class QTimer;
+
+namespace wheel {
+class HotplugMonitor;
+class SimulatedWheelLight;
+}
+
+class WheelDlgDevice final : public QObject, public wheel::ILinkHost, public wheel::IProtocolView {
+    Q_OBJECT
+public:
+    WheelDlgDevice(CWheelDlg& window, bool simulate);
+    ~WheelDlgDevice() override;
+
+    // The first show: threads, hot-plug watch and the watchdog start.
+    void Start();
+    // Closing: the threads stop and the device is closed ("关闭设备").
+    void Stop();
+
+    wheel::WheelProtocol& Protocol() { return *m_protocol; }
+    // The simulated wheel light when the window runs with --simulate.
+    wheel::SimulatedWheelLight* Simulated() const;
+
+    // Applies the queued effects on the window's thread.
+    void DrainEffects();
+
+    // ILinkHost: the link's log lines and the device's answers.
+    void AppendLog(const std::string& text, int withTime, int withNewline) override;
+    void OnAnswer(std::uint8_t code) override;
+
+    // IProtocolView
+    void AppendLog(const std::string& text, bool withTime) override;
+    void ReplaceLog(const std::string& text) override;
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    void SetProgress(int percent) override;
+    void EnableOperationButtons(bool enable) override;
+    void SetAllSlotBoxes(bool ticked) override;
+    void Set48Mode(bool ticked) override;
+
+private:
+    void Post(std::function<void()> effect);
+    void OnDeviceChanged(wheel::DeviceChange change, const QString& path);
+
+    CWheelDlg& m_window;
+    std::unique_ptr<wheel::IHidBackend> m_backend;
+    std::unique_ptr<wheel::UsbLink> m_link;
+    std::unique_ptr<wheel::WheelProtocol> m_protocol;
+    wheel::HotplugMonitor* m_hotplug = nullptr;
+    QTimer* m_watchdog = nullptr;
+    bool m_bStarted = false;
+
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_effects;
+    bool m_bDraining = false;  // window's thread only
+};

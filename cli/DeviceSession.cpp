@@ -1,0 +1,176 @@
+#include "cli/DeviceSession.h"
+
+#include "cli/Backend.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace wheelctl {
+
+std::string TranscriptLine(bool out, std::span<const std::uint8_t> bytes)
+{
+    std::string line = out ? "out" : "in";
+    char hex[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(hex, sizeof hex, " %02x", b);
+        line += hex;
+    }
+    return line;
+}
+
+// Passes everything to the real backend and writes each report written and
+// each report read to the transcript. A write is recorded under the lock it
+// holds until the device has taken it, so its answer is never recorded first.
+class DeviceSession::RecordingBackend final : public wheel::IHidBackend {
+public:
+    RecordingBackend(wheel::IHidBackend& inner, std::ofstream file)
+        : m_inner(inner)
+        , m_file(std::move(file))
+    {
+    }
+
+    std::vector<wheel::HidDeviceInfo> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override
+    {
+        return m_inner.Enumerate(vendorId, productId);
+    }
+    wheel::HidHandle Open(const std::string& path, wheel::OpenFailure* failure) override
+    {
+        return m_inner.Open(path, failure);
+    }
+    int Write(wheel::HidHandle handle, std::span<const std::uint8_t, wheel::kInputReportBytes> report,
+              int* errorCode) override
+    {
+        std::lock_guard lock(m_mutex);
+        const int n = m_inner.Write(handle, report, errorCode);
+        if (n > 0)
+            m_file << TranscriptLine(true, report) << "\n";
+        return n;
+    }
+    int Read(wheel::HidHandle handle, std::span<std::uint8_t, wheel::kInputReportBytes> report, int timeoutMs) override
+    {
+        const int n = m_inner.Read(handle, report, timeoutMs);
+        if (n > 0) {
+            std::lock_guard lock(m_mutex);
+            m_file << TranscriptLine(false, report.first(static_cast<std::size_t>(n))) << "\n";
+        }
+        return n;
+    }
+    void Close(wheel::HidHandle handle) override { m_inner.Close(handle); }
+    bool WatchChanges(ChangeCallback callback) override { return m_inner.WatchChanges(std::move(callback)); }
+
+    bool Finish()
+    {
+        std::lock_guard lock(m_mutex);
+        m_file.flush();
+        return static_cast<bool>(m_file);
+    }
+
+private:
+    wheel::IHidBackend& m_inner;
+    std::mutex m_mutex;
+    std::ofstream m_file;
+};
+
+DeviceSession::DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath)
+    : m_backend(MakeBackend(context))
+{
+    wheel::IHidBackend* backend = m_backend.get();
+    if (transcriptPath) {
+        std::ofstream file(*transcriptPath, std::ios::binary | std::ios::trunc);
+        if (!file) {
+            Fail(*transcriptPath + ": cannot write the transcript");
+            m_ok = false;
+            return;
+        }
+        m_recording = std::make_unique<RecordingBackend>(*m_backend, std::move(file));
+        backend = m_recording.get();
+    }
+    backend->WatchChanges([this](wheel::DeviceChange change, const std::string& path) {
+        std::lock_guard lock(m_changeMutex);
+        m_changes.emplace_back(change, path);
+    });
+    m_link = std::make_unique<wheel::UsbLink>(*backend, *this);
+    m_protocol = std::make_unique<wheel::WheelProtocol>(*m_link, *this);
+    m_link->Start();
+}
+
+DeviceSession::~DeviceSession()
+{
+    if (m_link) {
+        m_link->Stop();
+        if (m_link->LinkUp())
+            m_link->CloseDevice();
+    }
+    if (m_backend)
+        m_backend->WatchChanges({});
+}
+
+int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
+{
+    if (!m_ok)
+        return 1;
+    HandleChanges();
+    if (!start(*m_protocol))
+        return 1;
+    while (!m_protocol->WaitForIdle(std::chrono::milliseconds(20))) {
+        HandleChanges();
+        m_protocol->Tick();
+    }
+    if (m_recording && !m_recording->Finish())
+        return Fail("cannot write the transcript");
+    return m_protocol->LastResult() == wheel::WheelProtocol::Result::Succeeded ? 0 : 1;
+}
+
+void DeviceSession::HandleChanges()
+{
+    for (;;) {
+        std::pair<wheel::DeviceChange, std::string> change;
+        {
+            std::lock_guard lock(m_changeMutex);
+            if (m_changes.empty())
+                return;
+            change = m_changes.front();
+            m_changes.pop_front();
+        }
+        if (m_link->OnDeviceChange(change.first, change.second))
+            m_protocol->OnDeviceRemoved();
+    }
+}
+
+void DeviceSession::Print(const std::string& text)
+{
+    std::lock_guard lock(m_printMutex);
+    std::cout << text << std::flush;
+}
+
+void DeviceSession::AppendLog(const std::string& text, int, int withNewline)
+{
+    Print(withNewline ? text + "\n" : text);
+}
+
+void DeviceSession::OnAnswer(std::uint8_t code)
+{
+    m_protocol->OnAnswer(code);
+}
+
+void DeviceSession::AppendLog(const std::string& text, bool)
+{
+    Print(text + "\n");
+}
+
+void DeviceSession::ReplaceLog(const std::string& text)
+{
+    Print(text + "\n");
+}
+
+void DeviceSession::ShowMessage(const std::string& text, const std::string& caption)
+{
+    Print("[" + caption + "] " + text + "\n");
+}
+
+void DeviceSession::SetProgress(int percent)
+{
+    Print(wheel::ProgressText(percent) + "\n");
+}
+
+} // namespace wheelctl

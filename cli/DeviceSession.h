@@ -1,0 +1,69 @@
+#pragma once
+// What wheelctl's device commands share: the HID backend (simulated with
+// --simulate), the USB link, the protocol the editor uses, a view that prints
+// what the editor would log and show, and an optional transcript of every
+// report that crosses the wire.
+
+#include "cli/Command.h"
+#include "protocol/WheelProtocol.h"
+#include "usb/HidBackend.h"
+#include "usb/UsbLink.h"
+
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace wheelctl {
+
+// One transcript line: "out" or "in", a space, the bytes as two-digit
+// lowercase hex separated by single spaces.
+std::string TranscriptLine(bool out, std::span<const std::uint8_t> bytes);
+
+class DeviceSession final : public wheel::ILinkHost, public wheel::IProtocolView {
+public:
+    // Fails (with a message) when the transcript file cannot be opened; check Ok().
+    DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath);
+    ~DeviceSession() override;
+
+    bool Ok() const { return m_ok; }
+    wheel::WheelProtocol& Protocol() { return *m_protocol; }
+
+    // Starts an operation with `start` (on this thread, as the window's
+    // handlers do), then waits for it to end while the watchdog ticks and
+    // removals are handled. Exit status: 0 when it succeeded, else 1.
+    int Run(const std::function<bool(wheel::WheelProtocol&)>& start);
+
+    // ILinkHost
+    void AppendLog(const std::string& text, int withTime, int withNewline) override;
+    void OnAnswer(std::uint8_t code) override;
+
+    // IProtocolView
+    void AppendLog(const std::string& text, bool withTime) override;
+    void ReplaceLog(const std::string& text) override;
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    void SetProgress(int percent) override;
+    void EnableOperationButtons(bool) override {}
+    void SetAllSlotBoxes(bool) override {}
+    void Set48Mode(bool) override {}
+
+private:
+    class RecordingBackend;
+    void Print(const std::string& text);
+    void HandleChanges();
+
+    bool m_ok = true;
+    std::unique_ptr<wheel::IHidBackend> m_backend;
+    std::unique_ptr<RecordingBackend> m_recording;
+    std::unique_ptr<wheel::UsbLink> m_link;
+    std::unique_ptr<wheel::WheelProtocol> m_protocol;
+
+    std::mutex m_printMutex;
+    std::mutex m_changeMutex;
+    std::deque<std::pair<wheel::DeviceChange, std::string>> m_changes;
+};
+
+} // namespace wheelctl
