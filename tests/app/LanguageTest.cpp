@@ -6,6 +6,7 @@
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/ShownText.h"
+#include "protocol/SlotHelpDlg.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -209,6 +210,11 @@ TEST_F(English, ShownTextsWholeAndByPattern)
     // placeholder in it; the reason is translated.
     EXPECT_EQ(wheel::TranslateShown(QStringLiteral("无法打开图片“/tmp/a”：%2.txt”：不是BMP、JPEG或PNG图片")),
               QStringLiteral("Cannot open the picture \"/tmp/a”：%2.txt\": not a BMP, JPEG or PNG picture"));
+    EXPECT_EQ(wheel::TranslateShown(QStringLiteral("下载进度:50%")), QStringLiteral("Progress:50%"));
+    // The angle stays exactly as typed, blanks and all.
+    EXPECT_EQ(wheel::TranslateShown(QStringLiteral("您需要调整的角度是: 45  向左调整！")),
+              QStringLiteral("The angle to turn is:  45, to the left!"));
+    EXPECT_EQ(wheel::TranslateShown(QStringLiteral("您需要调整的角度是:9x")), QStringLiteral("The angle to turn is: 9x"));
     // Unknown texts and texts typed by the user pass unchanged.
     EXPECT_EQ(wheel::TranslateShown(QStringLiteral("随便写的")), QStringLiteral("随便写的"));
     EXPECT_EQ(wheel::TranslateShown(QString()), QString());
@@ -234,6 +240,16 @@ TEST_F(English, WindowLogAndMessagesInEnglish)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, QStringLiteral("Please open a picture first!"));
     EXPECT_EQ(shown[0].caption, QStringLiteral("Note"));
+}
+
+TEST_F(English, SlotHelpInEnglish)
+{
+    CSlotHelpDlg help;
+    EXPECT_EQ(help.windowTitle(), QStringLiteral("About the slots"));
+    bool gotIt = false;
+    for (QPushButton* button : help.findChildren<QPushButton*>())
+        gotIt = gotIt || button->text() == QStringLiteral("Got it!!");
+    EXPECT_TRUE(gotIt);
 }
 
 TEST_F(English, BackToChineseForWindowsMadeAfterwards)
