@@ -4,8 +4,11 @@
 // The QApplication comes from WheelDlgTest.cpp's environment.
 
 #include "app/WheelDlg.h"
+#include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
+#include "usb/SimulatedWheelLight.h"
 
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -127,16 +130,40 @@ TEST_F(PictureDropTest, DroppedNonPictureIsRefusedWithTheOpenMessage)
     EXPECT_EQ(dlg->m_bPictureLoaded, 1);
 }
 
-TEST_F(PictureDropTest, NothingOpensWhileTheOpenButtonIsDisabled)
+TEST_F(PictureDropTest, NothingOpensDuringADownload)
 {
-    // A download disables the open button until it ends.
+    // A download into a simulated wheel light that takes the reports and
+    // never answers: it runs, with the open button disabled, until the
+    // watchdog gives up.
+    wheel::AppOptions options;
+    options.simulate = true;
+    dlg = std::make_unique<CWheelDlg>(options);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    auto* device = dlg->findChild<WheelDlgDevice*>(QStringLiteral("wheelDevice"));
+    ASSERT_TRUE(device && device->Simulated());
+    wheel::SimulatedWheelLight::Faults silent;
+    silent.silent = true;
+    device->Simulated()->SetFaults(silent);
+
+    ASSERT_TRUE(DropFiles(dlg.get(), {Sample()}));
+    const QString other = dir.filePath(QStringLiteral("other.png"));
+    ASSERT_TRUE(QFile::copy(Sample(), other));
+    QTest::mouseClick(dlg->findChild<QCheckBox*>(QStringLiteral("chkSlot1")), Qt::LeftButton);
+    QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("btnDownload")), Qt::LeftButton);
+    ASSERT_FALSE(OpenButton()->isEnabled());
+
+    EXPECT_FALSE(DropFiles(dlg.get(), {other}));
+    EXPECT_FALSE(DropFiles(Log()->viewport(), {other}));
+    EXPECT_EQ(dlg->m_strPicturePath, Sample());
+    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
+}
+
+TEST_F(PictureDropTest, DropAcceptedAgainOnceTheOpenButtonIsBack)
+{
     OpenButton()->setEnabled(false);
     EXPECT_FALSE(DropFiles(dlg.get(), {Sample()}));
-    EXPECT_FALSE(DropFiles(Log()->viewport(), {Sample()}));
     EXPECT_EQ(dlg->m_bPictureLoaded, 0);
-    EXPECT_TRUE(dlg->m_strPicturePath.isEmpty());
-    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
-
     OpenButton()->setEnabled(true);
     EXPECT_TRUE(DropFiles(dlg.get(), {Sample()}));
     EXPECT_EQ(dlg->m_bPictureLoaded, 1);
