@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+#include <mutex>
+
 namespace wheel {
 
 namespace {
@@ -143,33 +145,45 @@ QString TranslateShown(const QString& text)
     if (whole != text)
         return whole;
 
-    for (const CompiledPattern& pattern : Patterns()) {
-        const QRegularExpressionMatch m = pattern.match.match(text);
-        if (!m.hasMatch())
-            continue;
-        const QString translated = Lookup(pattern.source);
-        if (translated == QString::fromUtf8(pattern.source))
-            return text;   // no translation of the pattern: keep the text as it is
-        // Substituted in one pass by position, so a variable part that holds
-        // "%2" is not taken for a placeholder.
-        QStringList parts;
-        for (int i = 1; i <= m.lastCapturedIndex(); ++i)
-            parts << TranslateShown(m.captured(i));
-        static const QRegularExpression placeholder(QStringLiteral("%(\\d)"));
-        QString out;
-        qsizetype last = 0;
-        auto it = placeholder.globalMatch(translated);
-        while (it.hasNext()) {
-            const QRegularExpressionMatch p = it.next();
-            out += translated.mid(last, p.capturedStart() - last);
-            const int index = p.captured(1).toInt();
-            out += (index >= 1 && index <= parts.size()) ? parts[index - 1] : p.captured(0);
-            last = p.capturedEnd();
+    // The log is also written from the USB link's threads; the compiled
+    // patterns are shared, so matching takes turns.
+    const char* source = nullptr;
+    QStringList captured;
+    {
+        static std::mutex mutex;
+        std::lock_guard lock(mutex);
+        for (const CompiledPattern& pattern : Patterns()) {
+            const QRegularExpressionMatch m = pattern.match.match(text);
+            if (!m.hasMatch())
+                continue;
+            source = pattern.source;
+            for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+                captured << m.captured(i);
+            break;
         }
-        out += translated.mid(last);
-        return out;
     }
-    return text;
+    if (!source)
+        return text;
+    const QString translated = Lookup(source);
+    if (translated == QString::fromUtf8(source))
+        return text;   // no translation of the pattern: keep the text as it is
+
+    // Substituted in one pass by position, so that a variable part holding
+    // "%2" is not taken for a placeholder.
+    QString out;
+    for (qsizetype i = 0; i < translated.size(); ++i) {
+        const QChar c = translated.at(i);
+        if (c == QLatin1Char('%') && i + 1 < translated.size() && translated.at(i + 1).isDigit()) {
+            const int index = translated.at(i + 1).digitValue();
+            if (index >= 1 && index <= captured.size()) {
+                out += TranslateShown(captured.at(index - 1));
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
 }
 
 const ShownTextCatalogue& ShownTexts()
