@@ -1,6 +1,7 @@
 #include "app/Language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <memory>
@@ -9,7 +10,14 @@ namespace wheel {
 
 namespace {
 
-std::unique_ptr<QTranslator> g_translator;
+std::unique_ptr<QTranslator> g_translator;   // the editor's own catalogue (English)
+std::unique_ptr<QTranslator> g_qtTranslator; // Qt's own dialogs and buttons (Chinese)
+
+void Install(std::unique_ptr<QTranslator>& slot, std::unique_ptr<QTranslator> translator)
+{
+    QCoreApplication::installTranslator(translator.get());
+    slot = std::move(translator);
+}
 
 } // namespace
 
@@ -39,17 +47,24 @@ LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system)
 
 bool InstallLanguage(UiLanguage language)
 {
-    if (g_translator) {
-        QCoreApplication::removeTranslator(g_translator.get());
-        g_translator.reset();
+    for (auto* slot : {&g_translator, &g_qtTranslator}) {
+        if (*slot) {
+            QCoreApplication::removeTranslator(slot->get());
+            slot->reset();
+        }
     }
-    if (language == UiLanguage::Chinese)
+    if (language == UiLanguage::Chinese) {
+        // Qt's own texts (the OK button, the file and font dialogs) in Chinese
+        // too, where Qt's translations are installed; English otherwise.
+        auto qt = std::make_unique<QTranslator>();
+        if (qt->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            Install(g_qtTranslator, std::move(qt));
         return true;
+    }
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral(":/i18n/wheel-editor_en.qm")))
         return false;
-    QCoreApplication::installTranslator(translator.get());
-    g_translator = std::move(translator);
+    Install(g_translator, std::move(translator));
     return true;
 }
 

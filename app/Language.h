@@ -20,9 +20,10 @@ struct LanguageChoice {
 LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system);
 
 // Makes the application speak the language from now on: widgets built later
-// and every text passed through TranslateShown. Chinese removes the
-// translation. False when the catalogue could not be loaded (the texts then
-// stay Chinese).
+// and every text passed through TranslateShown. Chinese removes the English
+// catalogue and puts Qt's own texts (OK buttons, file and font dialogs) into
+// Chinese where Qt's translations are installed. False when the English
+// catalogue could not be loaded (the texts then stay Chinese).
 bool InstallLanguage(UiLanguage language);
 
 // What the editor does at start: chooses by --lang (requested) and the

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -258,6 +260,21 @@ TEST_F(English, BackToChineseForWindowsMadeAfterwards)
     CWheelDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("驰光--自行车风火轮编辑软件V2.0"));
     EXPECT_EQ(dlg.findChild<QPushButton*>(QStringLiteral("btnOpenPicture"))->text(), QStringLiteral("打开图片"));
+}
+
+// Qt's own texts follow: the message box's OK button reads 确定 in Chinese
+// (where Qt's translations are installed) and OK in English.
+TEST_F(English, QtsOwnButtonsFollowTheLanguage)
+{
+    auto okText = [] {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("c"), QStringLiteral("t"), QMessageBox::Ok);
+        return box.button(QMessageBox::Ok)->text();
+    };
+    EXPECT_EQ(okText(), QStringLiteral("OK"));
+    wheel::InstallLanguage(UiLanguage::Chinese);
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm")))
+        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
+    EXPECT_EQ(okText(), QStringLiteral("确定"));
 }
 
 TEST_F(English, UntranslatedRequestWarnsAndShowsChinese)
