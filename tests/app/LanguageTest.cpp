@@ -6,6 +6,8 @@
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/ShownText.h"
+#include "app/AboutDlg.h"
+#include "diy/DiyDlg.h"
 #include "protocol/SlotHelpDlg.h"
 
 #include <QCheckBox>
@@ -18,6 +20,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -252,6 +256,52 @@ TEST_F(English, SlotHelpInEnglish)
     for (QPushButton* button : help.findChildren<QPushButton*>())
         gotIt = gotIt || button->text() == QStringLiteral("Got it!!");
     EXPECT_TRUE(gotIt);
+}
+
+// Every English text fits its control in the fixed-size windows.
+int ExpectTextsFit(QWidget& window)
+{
+    window.ensurePolished();
+    int checked = 0;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        QString text;
+        int room = w->width();
+        if (auto* check = qobject_cast<QCheckBox*>(w)) {
+            text = check->text();
+            room -= w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w)
+                  + w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+        } else if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+            text = radio->text();
+            room -= w->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w)
+                  + w->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
+        } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+            text = button->text();
+            room -= 8;
+        } else if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
+            text = label->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+            text = group->title();
+        }
+        text.remove(QLatin1Char('&'));
+        if (text.isEmpty())
+            continue;
+        ++checked;
+        EXPECT_LE(w->fontMetrics().horizontalAdvance(text), room)
+            << window.metaObject()->className() << " " << w->objectName().toStdString() << ": \"" << text.toStdString() << "\"";
+    }
+    return checked;
+}
+
+TEST_F(English, TextsFitTheirControls)
+{
+    CWheelDlg main;
+    EXPECT_GT(ExpectTextsFit(main), 35);
+    CAboutDlg about;
+    EXPECT_GE(ExpectTextsFit(about), 4);
+    CSlotHelpDlg help;
+    EXPECT_GE(ExpectTextsFit(help), 1);
+    wheel::CDiyDlg diy;
+    EXPECT_GE(ExpectTextsFit(diy), 5);
 }
 
 TEST_F(English, BackToChineseForWindowsMadeAfterwards)
