@@ -1,6 +1,7 @@
 # make run   - install what is missing, build, start the editor
 # make test  - the same, then the whole test suite
-.PHONY: all deps configure build run test test-default test-asan test-tsan test-fuzz bench install package clean
+# make e2e   - the end-to-end tests through a real Linux USB stack (QEMU guest)
+.PHONY: all deps configure build run test test-default e2e test-asan test-tsan test-fuzz bench install package clean
 
 JOBS ?= $(shell nproc)
 XVFB := $(shell command -v xvfb-run 2>/dev/null)
@@ -24,10 +25,14 @@ build: deps build/build.ninja
 run: build
 	build/bin/wheel-editor $(ARGS)
 
-test: build test-default test-asan test-tsan test-fuzz
+test: build test-default e2e test-asan test-tsan test-fuzz
 
 test-default: build
-	$(GUI_WRAP) ctest --preset default -j $(JOBS)
+	$(GUI_WRAP) ctest --preset default -j $(JOBS) -LE e2e
+
+# Skipped, with one line saying why, only where QEMU cannot run at all.
+e2e: build
+	@if tests/kernel-hid/e2e.sh can-run; then ctest --preset default -j $(JOBS) -L e2e; fi
 
 test-asan: deps
 	cmake --preset asan >/dev/null
