@@ -58,7 +58,7 @@ install: build
 package: build
 	@scripts/install-deps --packaging
 	cd build && cpack -G DEB
-	lintian --no-tag-display-limit build/wheel-light-editor_*.deb
+	lintian --tag-display-limit 0 build/wheel-light-editor_*.deb
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

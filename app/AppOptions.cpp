@@ -16,7 +16,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                       QStringLiteral("Use a simulated wheel light instead of the USB device."));
     parser.addOption(help);
     parser.addOption(version);
+    const QCommandLineOption lang(QStringLiteral("lang"),
+                                  QStringLiteral("Show the editor in this language: en (English) or zh (Chinese). "
+                                                 "Without it the system's language decides; Chinese unless it is English."),
+                                  QStringLiteral("LANG"));
     parser.addOption(simulate);
+    parser.addOption(lang);
     if (!parser.parse(arguments)) {
         parsed.exit = true;
         parsed.exitCode = 2;
@@ -41,6 +46,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return parsed;
     }
     parsed.options.simulate = parser.isSet(simulate);
+    parsed.options.lang = parser.value(lang);
     return parsed;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The editor's command line: wheel-editor [--simulate]
+// The editor's command line: wheel-editor [--simulate] [--lang LANG]
 
 #include <QString>
 #include <QStringList>
@@ -8,6 +8,7 @@ namespace wheel {
 
 struct AppOptions {
     bool simulate = false;   // talk to the simulated wheel light instead of USB
+    QString lang;            // --lang: "en" or "zh"; empty follows the system's locale
 };
 
 struct ParsedCommandLine {

@@ -1,6 +1,7 @@
 #include "app/WheelApp.h"
 
 #include "app/AppOptions.h"
+#include "app/Language.h"
 #include "dialogs/Fonts.h"
 #include "app/WheelDlg.h"
 
@@ -13,6 +14,8 @@ CWheelApp::CWheelApp(int& argc, char** argv)
 {
     setApplicationName(QStringLiteral("wheel-editor"));
     setApplicationVersion(QStringLiteral("2.0"));
+    // Ties the windows to packaging/wheel-editor.desktop (name and icon on Wayland).
+    setDesktopFileName(QStringLiteral("wheel-editor"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/wheel.png")));
 }
 
@@ -24,6 +27,10 @@ int CWheelApp::InitInstance()
         return parsed.exitCode;
     }
     wheel::InstallApplicationFont();
+
+    const wheel::LanguageChoice language = wheel::SetUpLanguage(parsed.options.lang);
+    if (!language.warning.isEmpty())
+        std::fputs(language.warning.toLocal8Bit().constData(), stderr);
 
     CWheelDlg dlg(parsed.options);
     dlg.exec();

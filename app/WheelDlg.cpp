@@ -5,9 +5,11 @@
 #include "app/DiyHandoff.h"
 #include "app/LogText.h"
 #include "app/PictureArea.h"
-#include "app/WheelDlgDevice.h"
+#include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
+#include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/ShownText.h"
 #include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
 #include "protocol/SlotHelpDlg.h"
@@ -31,9 +33,10 @@
 
 namespace {
 
+// A fixed text of the window in the installed language.
 QString Text(const char* utf8)
 {
-    return QString::fromUtf8(utf8);
+    return wheel::TranslateShown(QString::fromUtf8(utf8));
 }
 
 } // namespace
@@ -76,6 +79,12 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(ui->btnSelectionHelp, &QPushButton::clicked, this, &CWheelDlg::OnSelectionHelp);
     connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
     connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
+
+    // A picture file dropped on the window opens as through "打开图片".
+    auto* drop = new wheel::CPictureDrop(this, ui->btnOpenPicture,
+                                         [this](const QString& path) { OpenPictureFile(path); });
+    drop->Watch(m_editLog->viewport());
+    drop->Watch(ui->editAngle);
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CWheelDlg::OnAbout);
@@ -166,7 +175,8 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
 
 void CWheelDlg::AppendLog(const QString& text, int withTime, int withNewline)
 {
-    const QString line = wheel::FormatLogLine(text, QTime::currentTime(), withTime, withNewline);
+    const QString line =
+        wheel::FormatLogLine(wheel::TranslateShown(text), QTime::currentTime(), withTime, withNewline);
     if (QThread::currentThread() == thread()) {
         AppendLogLine(line);
         return;
@@ -204,6 +214,11 @@ void CWheelDlg::OnOpenPicture()
     const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenDialogCaption), filters);
     if (path.isEmpty())
         return;
+    OpenPictureFile(path);
+}
+
+void CWheelDlg::OpenPictureFile(const QString& path)
+{
     // The path names the picture on show, so a file that fails to load
     // leaves the previous path with the previous picture.
     if (LoadPictureFile(path))
@@ -410,14 +425,14 @@ void CWheelDlg::OnSelectionHelp()
 
 void CWheelDlg::ReplaceLogText(const QString& text)
 {
-    m_strLog = text;
-    m_editLog->setPlainText(wheel::LogTextToWidget(text));
+    m_strLog = wheel::TranslateShown(text);
+    m_editLog->setPlainText(wheel::LogTextToWidget(m_strLog));
 }
 
 void CWheelDlg::ShowProgress(int percent)
 {
     m_progress->setValue(percent);
-    ui->lblProgress->setText(QString::fromStdString(wheel::ProgressText(percent)));
+    ui->lblProgress->setText(wheel::TranslateShown(QString::fromStdString(wheel::ProgressText(percent))));
 }
 
 void CWheelDlg::EnableOperationButtons(bool enable)

@@ -40,6 +40,7 @@ public:
     // withTime is 1, then "\r\n" when withNewline is 1. Callable from any
     // thread: lines from other threads are handed to the window's thread, so
     // no two appends interleave. The time is taken when the call is made.
+    // The text, given in Chinese, is shown in the installed language.
     void AppendLog(const QString& text, int withTime = 1, int withNewline = 1);
     void AppendLog(const char* text, int withTime = 1, int withNewline = 1);
 
@@ -121,6 +122,8 @@ private:
     void AfterDeviceHandler();
 
     bool LoadPictureFile(const QString& path);
+    // A picture chosen by the user, in the dialog or by dropping it.
+    void OpenPictureFile(const QString& path);
     void AppendLogLine(const QString& line);
     wheel::ControlState ReadControlState() const;
     void ApplyControlState(const wheel::ControlState& state);

@@ -17,7 +17,7 @@ find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 
 if(WHEEL_GUI)
-    find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Test)
+    find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Test LinguistTools)
 else()
     find_package(Qt6 REQUIRED COMPONENTS Core)
 endif()

@@ -1,6 +1,8 @@
 # make install and make package (a .deb): the programs, the udev rule, the
-# desktop entry, the icons and the manual page.
+# desktop entry, the icons, the manual pages and the Debian doc files.
 include(GNUInstallDirs)
+# /usr/share/doc/<package>, where Debian looks for the copyright and changelog.
+set(CMAKE_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/wheel-light-editor)
 
 foreach(program wheel-editor wheelctl)
     if(TARGET ${program})
@@ -19,16 +21,26 @@ foreach(size 16 32 48 64 128 256)
             RENAME wheel-editor.png)
 endforeach()
 
-# Manual pages are installed compressed, as Debian expects.
+# Manual pages and the changelog are installed compressed, as Debian expects.
 find_program(GZIP gzip)
 if(GZIP)
-    set(WHEELCTL_MAN_GZ ${CMAKE_BINARY_DIR}/wheelctl.1.gz)
-    add_custom_command(OUTPUT ${WHEELCTL_MAN_GZ}
-        COMMAND ${GZIP} -9nc ${WHEEL_PACKAGING_DIR}/wheelctl.1 > ${WHEELCTL_MAN_GZ}
-        DEPENDS ${WHEEL_PACKAGING_DIR}/wheelctl.1)
-    add_custom_target(wheel_manpages ALL DEPENDS ${WHEELCTL_MAN_GZ})
-    install(FILES ${WHEELCTL_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    set(wheel_gz_files)
+    foreach(page wheelctl.1 wheel-editor.1 debian/changelog)
+        get_filename_component(name ${page} NAME)
+        set(gz ${CMAKE_BINARY_DIR}/packaging/${name}.gz)
+        add_custom_command(OUTPUT ${gz}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+            COMMAND ${GZIP} -9nc ${WHEEL_PACKAGING_DIR}/${page} > ${gz}
+            DEPENDS ${WHEEL_PACKAGING_DIR}/${page})
+        list(APPEND wheel_gz_files ${gz})
+    endforeach()
+    add_custom_target(wheel_manpages ALL DEPENDS ${wheel_gz_files})
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/wheelctl.1.gz ${CMAKE_BINARY_DIR}/packaging/wheel-editor.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
+install(FILES ${WHEEL_PACKAGING_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME wheel-light-editor)
@@ -41,6 +53,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+# Qt's own buttons and dialogs in Chinese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${WHEEL_PACKAGING_DIR}/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -1,5 +1,7 @@
 #include "dialogs/Dialogs.h"
 
+#include "dialogs/ShownText.h"
+
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -18,8 +20,10 @@ std::optional<std::optional<QFont>> g_nextFont;
 
 } // namespace
 
-void MessageBox::Show(QWidget* parent, const QString& text, const QString& caption)
+void MessageBox::Show(QWidget* parent, const QString& shownText, const QString& shownCaption)
 {
+    const QString text = TranslateShown(shownText);
+    const QString caption = TranslateShown(shownCaption);
     {
         std::lock_guard lock(g_hookMutex);
         if (g_recording) {
@@ -66,13 +70,16 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, con
             return path;
         }
     }
-    QFileDialog dialog(parent, caption);
+    QFileDialog dialog(parent, TranslateShown(caption));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, true);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters.first());
+    QStringList shownFilters;
+    for (const QString& filter : filters)
+        shownFilters << TranslateShown(filter);
+    dialog.setNameFilters(shownFilters);
+    if (!shownFilters.isEmpty())
+        dialog.selectNameFilter(shownFilters.first());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();

@@ -13,7 +13,8 @@ class QWidget;
 
 namespace wheel {
 
-// An OK-only message box without an icon.
+// An OK-only message box without an icon. Text and caption are given in
+// Chinese and shown (and recorded) in the installed language (TranslateShown).
 class MessageBox {
 public:
     struct Shown {
@@ -31,7 +32,8 @@ public:
 
 class FileDialog {
 public:
-    // The chosen path, or an empty string when the user cancelled.
+    // The chosen path, or an empty string when the user cancelled. Caption and
+    // filters are translated like message box texts.
     static QString GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters);
 
     // Test hook: the next call returns this instead of showing a dialog

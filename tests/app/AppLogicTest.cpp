@@ -178,6 +178,18 @@ TEST(CommandLine, SimulateFlagAndRefusals)
     EXPECT_FALSE(sim.exit);
     EXPECT_TRUE(sim.options.simulate);
 
+    EXPECT_TRUE(plain.options.lang.isEmpty());
+    ParsedCommandLine lang = ParseCommandLine({prog, QStringLiteral("--lang"), QStringLiteral("en")});
+    EXPECT_FALSE(lang.exit);
+    EXPECT_EQ(lang.options.lang, QStringLiteral("en"));
+    ParsedCommandLine langEq = ParseCommandLine({prog, QStringLiteral("--simulate"), QStringLiteral("--lang=zh")});
+    EXPECT_FALSE(langEq.exit);
+    EXPECT_TRUE(langEq.options.simulate);
+    EXPECT_EQ(langEq.options.lang, QStringLiteral("zh"));
+    ParsedCommandLine langMissing = ParseCommandLine({prog, QStringLiteral("--lang")});
+    EXPECT_TRUE(langMissing.exit);
+    EXPECT_EQ(langMissing.exitCode, 2);
+
     ParsedCommandLine unknown = ParseCommandLine({prog, QStringLiteral("--simulat")});
     EXPECT_TRUE(unknown.exit);
     EXPECT_EQ(unknown.exitCode, 2);

@@ -1,0 +1,200 @@
+#include "dialogs/ShownText.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <mutex>
+
+namespace wheel {
+
+namespace {
+
+// QT_TRANSLATE_NOOP marks the entries for lupdate; its context is the literal
+// of kShownTextContext.
+
+// Whole texts: log lines, message box texts and captions, menu entries, file
+// dialog texts, and the reasons that the patterns below carry.
+const char* const kTexts[] = {
+    // window, menus, captions
+    QT_TRANSLATE_NOOP("ShownText", "驰光--自行车风火轮编辑软件V2.0"),
+    QT_TRANSLATE_NOOP("ShownText", "关于 Rota(&A)..."),
+    QT_TRANSLATE_NOOP("ShownText", "驰光主页(&H)"),
+    QT_TRANSLATE_NOOP("ShownText", "驰光网店(&S)"),
+    QT_TRANSLATE_NOOP("ShownText", "温馨提示"),
+    QT_TRANSLATE_NOOP("ShownText", "温馨提示-_-"),
+    QT_TRANSLATE_NOOP("ShownText", "恭喜"),
+    QT_TRANSLATE_NOOP("ShownText", "请导入图片!"),
+    QT_TRANSLATE_NOOP("ShownText", "请键入一个整数。"),
+    QT_TRANSLATE_NOOP("ShownText", "打开"),
+    QT_TRANSLATE_NOOP("ShownText", "所有文件(*.*) (*.bmp *.jpg *.jpeg *.png)"),
+    // picture files
+    QT_TRANSLATE_NOOP("ShownText", "文件不存在"),
+    QT_TRANSLATE_NOOP("ShownText", "文件无法读取"),
+    QT_TRANSLATE_NOOP("ShownText", "文件是空的"),
+    QT_TRANSLATE_NOOP("ShownText", "不是BMP、JPEG或PNG图片"),
+    QT_TRANSLATE_NOOP("ShownText", "文件不完整，可能已损坏"),
+    QT_TRANSLATE_NOOP("ShownText", "图片太大（超过1亿像素）"),
+    QT_TRANSLATE_NOOP("ShownText", "图片已损坏，无法解码"),
+    // USB link
+    QT_TRANSLATE_NOOP("ShownText", "尝试连接风火轮"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮连接失败"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮已经找到"),
+    QT_TRANSLATE_NOOP("ShownText", "读访问打开“驰光”成功"),
+    QT_TRANSLATE_NOOP("ShownText", "读访问打开设备失败"),
+    QT_TRANSLATE_NOOP("ShownText", "写访问打开“驰光”成功"),
+    QT_TRANSLATE_NOOP("ShownText", "写访问打开设备失败"),
+    QT_TRANSLATE_NOOP("ShownText", "没有打开设备的权限：请安装udev规则70-wheel-light.rules（packaging/70-wheel-light.rules，"
+          "复制到/etc/udev/rules.d/后执行 udevadm control --reload-rules && udevadm trigger）"),
+    QT_TRANSLATE_NOOP("ShownText", "关闭设备"),
+    QT_TRANSLATE_NOOP("ShownText", "设备未找到"),
+    QT_TRANSLATE_NOOP("ShownText", "该设备不支持WriteFile函数。"),
+    QT_TRANSLATE_NOOP("ShownText", "无效的写报告句柄，可能是打开设备时失败"),
+    QT_TRANSLATE_NOOP("ShownText", "数据正在发送中，暂时不能发送"),
+    QT_TRANSLATE_NOOP("ShownText", "无效的读报告句柄，可能是打开设备时失败"),
+    QT_TRANSLATE_NOOP("ShownText", "设备已连接"),
+    QT_TRANSLATE_NOOP("ShownText", "设备被拔出"),
+    // download, calibration, factory reset
+    QT_TRANSLATE_NOOP("ShownText", "请先连接USB到风火轮!"),
+    QT_TRANSLATE_NOOP("ShownText", "请导入图片,然后下载!"),
+    QT_TRANSLATE_NOOP("ShownText", "请先选择需要下载的位置!"),
+    QT_TRANSLATE_NOOP("ShownText", "下载成功！"),
+    QT_TRANSLATE_NOOP("ShownText", "图片下载完成!"),
+    QT_TRANSLATE_NOOP("ShownText", "下载失败，USB被拔出!"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮位置校准成功!"),
+    QT_TRANSLATE_NOOP("ShownText", "请输入需要调整的1和90之间的整数角度！"),
+    QT_TRANSLATE_NOOP("ShownText", "请输入需要调整的角度！"),
+    QT_TRANSLATE_NOOP("ShownText", "哎呀，出错啦！请重新启动软件！"),
+    QT_TRANSLATE_NOOP("ShownText", "正在下载图片，请等下载完成后再试！"),
+    QT_TRANSLATE_NOOP("ShownText", "正在校准风火轮，请等校准完成后再试！"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮没有应答，下载失败"),
+    QT_TRANSLATE_NOOP("ShownText", "下载失败，风火轮没有应答!"),
+    QT_TRANSLATE_NOOP("ShownText", "风火轮没有应答，校准失败"),
+    QT_TRANSLATE_NOOP("ShownText", "校准失败，风火轮没有应答!"),
+    // DIY drawing
+    QT_TRANSLATE_NOOP("ShownText", "读取位图文件出错"),
+    QT_TRANSLATE_NOOP("ShownText", "本文件不是位图图片"),
+    QT_TRANSLATE_NOOP("ShownText", "本图片不是一个真彩色位图"),
+    QT_TRANSLATE_NOOP("ShownText", "位图文件不完整或已损坏"),
+    QT_TRANSLATE_NOOP("ShownText", "不支持这种位图：只能打开不压缩（或带颜色掩码）、自下而上存放的16、24或32位位图"),
+    QT_TRANSLATE_NOOP("ShownText", "位图尺寸太大"),
+    QT_TRANSLATE_NOOP("ShownText", "保存位图失败"),
+    QT_TRANSLATE_NOOP("ShownText", "程序目录和用户数据目录都不能写入文件"),
+    QT_TRANSLATE_NOOP("ShownText", "无法生成位图"),
+};
+
+// Texts with variable parts, most specific first: the first pattern that
+// matches the whole text wins.
+const char* const kPatterns[] = {
+    QT_TRANSLATE_NOOP("ShownText", "无法打开图片“%1”：%2"),
+    QT_TRANSLATE_NOOP("ShownText", "无法写入DIY模板图片：%1\n%2"),
+    QT_TRANSLATE_NOOP("ShownText", "发送失败，错误代码：%1"),
+    QT_TRANSLATE_NOOP("ShownText", "下载进度:%1%"),
+    QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向左调整！"),
+    QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向右调整！"),
+    QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅"),
+};
+
+struct CompiledPattern {
+    const char* source;
+    QRegularExpression match;
+};
+
+// Each variable part takes as much as it can, so that a file name holding a
+// piece of the pattern stays whole (the reasons after it never hold one).
+QRegularExpression Compile(const QString& pattern)
+{
+    static const QRegularExpression placeholder(QStringLiteral("%(\\d)"));
+    QString expression = QStringLiteral("^");
+    qsizetype last = 0;
+    auto it = placeholder.globalMatch(pattern);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        expression += QRegularExpression::escape(pattern.mid(last, m.capturedStart() - last));
+        expression += QStringLiteral("(.*)");
+        last = m.capturedEnd();
+    }
+    expression += QRegularExpression::escape(pattern.mid(last)) + QStringLiteral("$");
+    return QRegularExpression(expression, QRegularExpression::DotMatchesEverythingOption);
+}
+
+const std::vector<CompiledPattern>& Patterns()
+{
+    static const std::vector<CompiledPattern> compiled = [] {
+        std::vector<CompiledPattern> list;
+        for (const char* pattern : kPatterns)
+            list.push_back({pattern, Compile(QString::fromUtf8(pattern))});
+        return list;
+    }();
+    return compiled;
+}
+
+QString Lookup(const char* source)
+{
+    return QCoreApplication::translate(kShownTextContext, source);
+}
+
+} // namespace
+
+QString TranslateShown(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    const QByteArray utf8 = text.toUtf8();
+    const QString whole = Lookup(utf8.constData());
+    if (whole != text)
+        return whole;
+
+    // The log is also written from the USB link's threads; the compiled
+    // patterns are shared, so matching takes turns.
+    const char* source = nullptr;
+    QStringList captured;
+    {
+        static std::mutex mutex;
+        std::lock_guard lock(mutex);
+        for (const CompiledPattern& pattern : Patterns()) {
+            const QRegularExpressionMatch m = pattern.match.match(text);
+            if (!m.hasMatch())
+                continue;
+            source = pattern.source;
+            for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+                captured << m.captured(i);
+            break;
+        }
+    }
+    if (!source)
+        return text;
+    const QString translated = Lookup(source);
+    if (translated == QString::fromUtf8(source))
+        return text;   // no translation of the pattern: keep the text as it is
+
+    // Substituted in one pass by position, so that a variable part holding
+    // "%2" is not taken for a placeholder.
+    QString out;
+    for (qsizetype i = 0; i < translated.size(); ++i) {
+        const QChar c = translated.at(i);
+        if (c == QLatin1Char('%') && i + 1 < translated.size() && translated.at(i + 1).isDigit()) {
+            const int index = translated.at(i + 1).digitValue();
+            if (index >= 1 && index <= captured.size()) {
+                out += TranslateShown(captured.at(index - 1));
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+const ShownTextCatalogue& ShownTexts()
+{
+    static const ShownTextCatalogue catalogue = [] {
+        ShownTextCatalogue c;
+        c.texts.assign(std::begin(kTexts), std::end(kTexts));
+        c.patterns.assign(std::begin(kPatterns), std::end(kPatterns));
+        return c;
+    }();
+    return catalogue;
+}
+
+} // namespace wheel

@@ -1,0 +1,497 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>关于 Rota</source>
+        <translation>About Rota</translation>
+    </message>
+    <message>
+        <source>驰光--自行车风火轮编辑软件</source>
+        <translation>Chiguang bicycle wheel light editor</translation>
+    </message>
+    <message>
+        <source>版本 2.0</source>
+        <translation>Version 2.0</translation>
+    </message>
+    <message>
+        <source>驰光 出品</source>
+        <translation>Made by Chiguang</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CDiyDlg</name>
+    <message>
+        <source>驰光自行车风火轮-DIY</source>
+        <translation>Chiguang bicycle wheel light - DIY</translation>
+    </message>
+    <message>
+        <source>画好了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>不画了</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存一下</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>字体设置</source>
+        <translation>Font...</translation>
+    </message>
+    <message>
+        <source>输入文字：</source>
+        <translation>Text:</translation>
+    </message>
+</context>
+<context>
+    <name>CSlotHelpDlg</name>
+    <message>
+        <source>下载位置说明</source>
+        <translation>About the slots</translation>
+    </message>
+    <message>
+        <source>&quot;驰光&quot;自行车风火轮为用户提供20幅可编程空间，请从以下选择框中选择需要下载的位置，可以多选！</source>
+        <translation>The "Chiguang" bicycle wheel light has 20 programmable picture slots. Tick the slots to download into below; you may tick several!</translation>
+    </message>
+    <message>
+        <source>知道啦！！</source>
+        <translation>Got it!!</translation>
+    </message>
+</context>
+<context>
+    <name>CWheelDlg</name>
+    <message>
+        <source>驰光--自行车风火轮编辑软件V2.0</source>
+        <translation>Chiguang - Bicycle Wheel Light Editor V2.0</translation>
+    </message>
+    <message>
+        <source>原图</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>风火轮效果</source>
+        <translation>On the wheel</translation>
+    </message>
+    <message>
+        <source>风火轮图案位置校准</source>
+        <translation>Picture angle calibration</translation>
+    </message>
+    <message>
+        <source>打开图片</source>
+        <translation>Open picture</translation>
+    </message>
+    <message>
+        <source>下载--&gt;GO</source>
+        <translation>Download--&gt;GO</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>DIY</source>
+        <translation>DIY</translation>
+    </message>
+    <message>
+        <source>清除信息</source>
+        <translation>Clear log</translation>
+    </message>
+    <message>
+        <source>全部选择</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>全部取消</source>
+        <translation>Clear all</translation>
+    </message>
+    <message>
+        <source>48图模式</source>
+        <translation>48-picture mode</translation>
+    </message>
+    <message>
+        <source>选择说明</source>
+        <translation>Which slots?</translation>
+    </message>
+    <message>
+        <source>第1幅</source>
+        <translation>Slot 1</translation>
+    </message>
+    <message>
+        <source>第2幅</source>
+        <translation>Slot 2</translation>
+    </message>
+    <message>
+        <source>第3幅</source>
+        <translation>Slot 3</translation>
+    </message>
+    <message>
+        <source>第4幅</source>
+        <translation>Slot 4</translation>
+    </message>
+    <message>
+        <source>第5幅</source>
+        <translation>Slot 5</translation>
+    </message>
+    <message>
+        <source>第6幅</source>
+        <translation>Slot 6</translation>
+    </message>
+    <message>
+        <source>第7幅</source>
+        <translation>Slot 7</translation>
+    </message>
+    <message>
+        <source>第8幅</source>
+        <translation>Slot 8</translation>
+    </message>
+    <message>
+        <source>第9幅</source>
+        <translation>Slot 9</translation>
+    </message>
+    <message>
+        <source>第10幅</source>
+        <translation>Slot 10</translation>
+    </message>
+    <message>
+        <source>第11幅</source>
+        <translation>Slot 11</translation>
+    </message>
+    <message>
+        <source>第12幅</source>
+        <translation>Slot 12</translation>
+    </message>
+    <message>
+        <source>第13幅</source>
+        <translation>Slot 13</translation>
+    </message>
+    <message>
+        <source>第14幅</source>
+        <translation>Slot 14</translation>
+    </message>
+    <message>
+        <source>第15幅</source>
+        <translation>Slot 15</translation>
+    </message>
+    <message>
+        <source>第16幅</source>
+        <translation>Slot 16</translation>
+    </message>
+    <message>
+        <source>第17幅</source>
+        <translation>Slot 17</translation>
+    </message>
+    <message>
+        <source>第18幅</source>
+        <translation>Slot 18</translation>
+    </message>
+    <message>
+        <source>第19幅</source>
+        <translation>Slot 19</translation>
+    </message>
+    <message>
+        <source>第20幅</source>
+        <translation>Slot 20</translation>
+    </message>
+    <message>
+        <source>输入调整的角度</source>
+        <translation>Angle to turn</translation>
+    </message>
+    <message>
+        <source>向左调</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>向右调</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>点击校准</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>下载进度:  0%</source>
+        <translation>Progress:  0%</translation>
+    </message>
+</context>
+<context>
+    <name>ShownText</name>
+    <message>
+        <source>驰光--自行车风火轮编辑软件V2.0</source>
+        <translation>Chiguang - Bicycle Wheel Light Editor V2.0</translation>
+    </message>
+    <message>
+        <source>关于 Rota(&amp;A)...</source>
+        <translation>About Rota(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>驰光主页(&amp;H)</source>
+        <translation>Chiguang home page(&amp;H)</translation>
+    </message>
+    <message>
+        <source>驰光网店(&amp;S)</source>
+        <translation>Chiguang shop(&amp;S)</translation>
+    </message>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>温馨提示-_-</source>
+        <translation>Note -_-</translation>
+    </message>
+    <message>
+        <source>恭喜</source>
+        <translation>Congratulations</translation>
+    </message>
+    <message>
+        <source>请导入图片!</source>
+        <translation>Please open a picture first!</translation>
+    </message>
+    <message>
+        <source>请键入一个整数。</source>
+        <translation>Please enter an integer.</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>所有文件(*.*) (*.bmp *.jpg *.jpeg *.png)</source>
+        <translation>All pictures (*.bmp *.jpg *.jpeg *.png)</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>文件无法读取</source>
+        <translation>the file cannot be read</translation>
+    </message>
+    <message>
+        <source>文件是空的</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>不是BMP、JPEG或PNG图片</source>
+        <translation>not a BMP, JPEG or PNG picture</translation>
+    </message>
+    <message>
+        <source>文件不完整，可能已损坏</source>
+        <translation>the file is incomplete, perhaps damaged</translation>
+    </message>
+    <message>
+        <source>图片太大（超过1亿像素）</source>
+        <translation>the picture is too large (more than 100 megapixels)</translation>
+    </message>
+    <message>
+        <source>图片已损坏，无法解码</source>
+        <translation>the picture is damaged and cannot be decoded</translation>
+    </message>
+    <message>
+        <source>尝试连接风火轮</source>
+        <translation>Connecting to the wheel light</translation>
+    </message>
+    <message>
+        <source>风火轮连接失败</source>
+        <translation>Wheel light connection failed</translation>
+    </message>
+    <message>
+        <source>风火轮已经找到</source>
+        <translation>Wheel light found</translation>
+    </message>
+    <message>
+        <source>读访问打开“驰光”成功</source>
+        <translation>Opened the wheel light for reading</translation>
+    </message>
+    <message>
+        <source>读访问打开设备失败</source>
+        <translation>Could not open the device for reading</translation>
+    </message>
+    <message>
+        <source>写访问打开“驰光”成功</source>
+        <translation>Opened the wheel light for writing</translation>
+    </message>
+    <message>
+        <source>写访问打开设备失败</source>
+        <translation>Could not open the device for writing</translation>
+    </message>
+    <message>
+        <source>没有打开设备的权限：请安装udev规则70-wheel-light.rules（packaging/70-wheel-light.rules，复制到/etc/udev/rules.d/后执行 udevadm control --reload-rules &amp;&amp; udevadm trigger）</source>
+        <translation>No permission to open the device: install the udev rule 70-wheel-light.rules (packaging/70-wheel-light.rules, copy it to /etc/udev/rules.d/, then run udevadm control --reload-rules &amp;&amp; udevadm trigger)</translation>
+    </message>
+    <message>
+        <source>关闭设备</source>
+        <translation>Device closed</translation>
+    </message>
+    <message>
+        <source>设备未找到</source>
+        <translation>Device not found</translation>
+    </message>
+    <message>
+        <source>该设备不支持WriteFile函数。</source>
+        <translation>The device does not support writing.</translation>
+    </message>
+    <message>
+        <source>无效的写报告句柄，可能是打开设备时失败</source>
+        <translation>Invalid write handle; opening the device may have failed</translation>
+    </message>
+    <message>
+        <source>数据正在发送中，暂时不能发送</source>
+        <translation>Data is being sent; cannot send now</translation>
+    </message>
+    <message>
+        <source>无效的读报告句柄，可能是打开设备时失败</source>
+        <translation>Invalid read handle; opening the device may have failed</translation>
+    </message>
+    <message>
+        <source>设备已连接</source>
+        <translation>Device connected</translation>
+    </message>
+    <message>
+        <source>设备被拔出</source>
+        <translation>Device unplugged</translation>
+    </message>
+    <message>
+        <source>读取位图文件出错</source>
+        <translation>Error reading the bitmap file</translation>
+    </message>
+    <message>
+        <source>本文件不是位图图片</source>
+        <translation>This file is not a bitmap picture</translation>
+    </message>
+    <message>
+        <source>本图片不是一个真彩色位图</source>
+        <translation>This picture is not a true-colour bitmap</translation>
+    </message>
+    <message>
+        <source>位图文件不完整或已损坏</source>
+        <translation>The bitmap file is incomplete or damaged</translation>
+    </message>
+    <message>
+        <source>不支持这种位图：只能打开不压缩（或带颜色掩码）、自下而上存放的16、24或32位位图</source>
+        <translation>Unsupported bitmap: only uncompressed (or bit-field), bottom-up 16, 24 or 32-bit bitmaps can be opened</translation>
+    </message>
+    <message>
+        <source>位图尺寸太大</source>
+        <translation>The bitmap is too large</translation>
+    </message>
+    <message>
+        <source>保存位图失败</source>
+        <translation>Saving the bitmap failed</translation>
+    </message>
+    <message>
+        <source>程序目录和用户数据目录都不能写入文件</source>
+        <translation>Neither the program folder nor the user data folder can be written</translation>
+    </message>
+    <message>
+        <source>无法生成位图</source>
+        <translation>Cannot make the bitmap</translation>
+    </message>
+    <message>
+        <source>无法打开图片“%1”：%2</source>
+        <translation>Cannot open the picture "%1": %2</translation>
+    </message>
+    <message>
+        <source>无法写入DIY模板图片：%1
+%2</source>
+        <translation>Cannot write the DIY template picture: %1
+%2</translation>
+    </message>
+    <message>
+        <source>发送失败，错误代码：%1</source>
+        <translation>Sending failed, error code: %1</translation>
+    </message>
+    <message>
+        <source>请先连接USB到风火轮!</source>
+        <translation>Please connect the wheel light over USB first!</translation>
+    </message>
+    <message>
+        <source>请导入图片,然后下载!</source>
+        <translation>Please open a picture, then download!</translation>
+    </message>
+    <message>
+        <source>请先选择需要下载的位置!</source>
+        <translation>Please tick the slots to download into first!</translation>
+    </message>
+    <message>
+        <source>下载成功！</source>
+        <translation>Download succeeded!</translation>
+    </message>
+    <message>
+        <source>图片下载完成!</source>
+        <translation>Pictures downloaded!</translation>
+    </message>
+    <message>
+        <source>下载失败，USB被拔出!</source>
+        <translation>Download failed: the wheel light was unplugged!</translation>
+    </message>
+    <message>
+        <source>风火轮位置校准成功!</source>
+        <translation>Wheel light calibrated!</translation>
+    </message>
+    <message>
+        <source>请输入需要调整的1和90之间的整数角度！</source>
+        <translation>Please enter a whole angle between 1 and 90!</translation>
+    </message>
+    <message>
+        <source>请输入需要调整的角度！</source>
+        <translation>Please enter the angle to turn!</translation>
+    </message>
+    <message>
+        <source>哎呀，出错啦！请重新启动软件！</source>
+        <translation>Oops, something went wrong! Please restart the program!</translation>
+    </message>
+    <message>
+        <source>正在下载图片，请等下载完成后再试！</source>
+        <translation>A download is running; please try again when it has finished!</translation>
+    </message>
+    <message>
+        <source>正在校准风火轮，请等校准完成后再试！</source>
+        <translation>A calibration is running; please try again when it has finished!</translation>
+    </message>
+    <message>
+        <source>风火轮没有应答，下载失败</source>
+        <translation>The wheel light does not answer; download failed</translation>
+    </message>
+    <message>
+        <source>下载失败，风火轮没有应答!</source>
+        <translation>Download failed: the wheel light does not answer!</translation>
+    </message>
+    <message>
+        <source>风火轮没有应答，校准失败</source>
+        <translation>The wheel light does not answer; calibration failed</translation>
+    </message>
+    <message>
+        <source>校准失败，风火轮没有应答!</source>
+        <translation>Calibration failed: the wheel light does not answer!</translation>
+    </message>
+    <message>
+        <source>下载进度:%1%</source>
+        <translation>Progress:%1%</translation>
+    </message>
+    <message>
+        <source>您需要调整的角度是:%1  向左调整！</source>
+        <translation>The angle to turn is: %1, to the left!</translation>
+    </message>
+    <message>
+        <source>您需要调整的角度是:%1  向右调整！</source>
+        <translation>The angle to turn is: %1, to the right!</translation>
+    </message>
+    <message>
+        <source>您需要调整的角度是:%1</source>
+        <translation>The angle to turn is: %1</translation>
+    </message>
+    <message>
+        <source>第%1幅</source>
+        <translation>Slot %1</translation>
+    </message>
+</context>
+</TS>

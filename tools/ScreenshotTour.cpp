@@ -1,0 +1,271 @@
+// Takes the user's guide's screenshots from the real window: builds CWheelDlg
+// on the simulated wheel light, plays the user (opens the sample picture,
+// ticks slots, downloads, calibrates, draws a DIY picture) and grabs the
+// window, its dialogs and its message boxes into PNG files.
+//   wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE
+// Run it under a real X server (scripts/screenshots uses xvfb-run).
+
+#include "app/Language.h"
+#include "app/WheelDlg.h"
+#include "dialogs/Dialogs.h"
+#include "dialogs/Fonts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString g_outDir;
+int g_failures = 0;
+
+void Fail(const QString& what)
+{
+    std::fprintf(stderr, "wheel-screenshots: %s\n", qPrintable(what));
+    ++g_failures;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// Xvfb runs no window manager, so a window's grab has no title bar; a plain
+// one is drawn above it, since captions ("恭喜", "温馨提示") carry meaning.
+QImage WithTitleBar(const QImage& content, const QString& title)
+{
+    const int bar = 26;
+    QImage image(content.width(), content.height() + bar, QImage::Format_RGB888);
+    image.fill(QColor(0x3a, 0x4a, 0x5c));
+    QPainter painter(&image);
+    painter.drawImage(0, bar, content);
+    QFont font = QApplication::font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(10, 0, content.width() - 20, bar), Qt::AlignVCenter | Qt::AlignLeft, title);
+    return image;
+}
+
+void Save(QWidget* widget, const char* name)
+{
+    QTest::qWait(150);   // let the last paint land
+    const QString path = QDir(g_outDir).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+    QImage image = widget->grab().toImage();
+    if (widget->isWindow())
+        image = WithTitleBar(image, widget->windowTitle());
+    // Quality 0 asks for the strongest PNG compression.
+    if (!image.convertToFormat(QImage::Format_RGB888).save(path, "PNG", 0))
+        Fail(QStringLiteral("cannot write ") + path);
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+// Shows a message box as the program would have shown it and grabs it.
+void SaveMessage(QWidget* parent, const wheel::MessageBox::Shown& shown, const char* name)
+{
+    QMessageBox box(QMessageBox::NoIcon, shown.caption, shown.text, QMessageBox::Ok, parent);
+    box.show();
+    QTest::qWaitForWindowExposed(&box);
+    Save(&box, name);
+    box.close();
+}
+
+// Saves the last message box the program showed, if it showed one.
+void SaveLastMessage(QWidget* parent, const char* name)
+{
+    const auto shown = wheel::MessageBox::Recorded();
+    if (shown.empty()) {
+        Fail(QStringLiteral("no message box for ") + QString::fromLatin1(name));
+        return;
+    }
+    SaveMessage(parent, shown.back(), name);
+    wheel::MessageBox::ClearRecorded();
+}
+
+// Starts trigger, which opens a modal dialog, and runs play on that dialog
+// once it is up; play closes it. False when no dialog came up in time.
+bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& play, int timeoutMs = 3000)
+{
+    bool played = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || played)
+            return;
+        poll.stop();
+        QTest::qWaitForWindowExposed(modal);
+        play(modal);
+        played = true;
+    });
+    poll.start(20);
+    trigger();
+    WaitUntil([&] { return played; }, timeoutMs);
+    poll.stop();
+    return played;
+}
+
+template <typename T>
+T* Find(QWidget* parent, const char* name)
+{
+    T* w = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!w)
+        Fail(QStringLiteral("no widget ") + QString::fromLatin1(name));
+    return w;
+}
+
+void Click(QWidget* parent, const char* name)
+{
+    if (auto* button = Find<QAbstractButton>(parent, name))
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void Type(QWidget* edit, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(edit, &event);
+}
+
+void Tour(CWheelDlg& dlg, const QString& sample)
+{
+    Save(&dlg, "01-start");
+
+    wheel::FileDialog::SetNextFileName(sample);
+    Click(&dlg, "btnOpenPicture");
+    if (!dlg.m_bPictureLoaded)
+        Fail(QStringLiteral("the sample did not load: ") + sample);
+    Save(&dlg, "02-picture-opened");
+
+    for (const char* slot : {"chkSlot1", "chkSlot2", "chkSlot3"})
+        Click(&dlg, slot);
+    Save(&dlg, "03-slots-ticked");
+
+    if (!WithModal([&] { Click(&dlg, "btnSelectionHelp"); }, [](QWidget* help) {
+            Save(help, "04-slot-help");
+            help->close();
+        }))
+        Fail(QStringLiteral("the slot help did not open"));
+
+    // Download into the ticked slots of the simulated wheel light.
+    wheel::MessageBox::ClearRecorded();
+    Click(&dlg, "btnDownload");
+    auto* progress = Find<QProgressBar>(&dlg, "progressDownload");
+    if (progress && WaitUntil([&] { return progress->value() == 100 && !wheel::MessageBox::Recorded().empty(); }, 20000)) {
+        Save(&dlg, "05-downloaded");
+        SaveLastMessage(&dlg, "05-message-download-done");
+    } else {
+        Fail(QStringLiteral("the download did not finish"));
+    }
+
+    // Calibration: 45 degrees to the left.
+    if (auto* angle = Find<QLineEdit>(&dlg, "editAngle")) {
+        angle->setText(QStringLiteral("45"));
+        Click(&dlg, "radLeft");
+        wheel::MessageBox::ClearRecorded();
+        Click(&dlg, "btnCalibrate");
+        if (WaitUntil([&] { return !wheel::MessageBox::Recorded().empty(); }, 10000)) {
+            Save(&dlg, "06-calibrated");
+            SaveLastMessage(&dlg, "06-message-calibrated");
+        } else {
+            Fail(QStringLiteral("the calibration did not finish"));
+        }
+    }
+
+    // A refusal: downloading with no slot ticked.
+    Click(&dlg, "btnDeselectAll");
+    wheel::MessageBox::ClearRecorded();
+    Click(&dlg, "btnDownload");
+    if (WaitUntil([&] { return !wheel::MessageBox::Recorded().empty(); }, 3000))
+        SaveLastMessage(&dlg, "07-message-no-slot");
+
+    // DIY: type a text, save it, back in the main window.
+    if (!WithModal([&] { Click(&dlg, "btnDiy"); }, [](QWidget* diy) {
+            // A smaller face than the default, chosen through the font button.
+            wheel::FontDialog::SetNextFont(QFont(QStringLiteral("黑体"), 26));
+            Click(diy, "fontButton");
+            if (auto* edit = Find<QLineEdit>(diy, "textEdit"))
+                Type(edit, QStringLiteral("驰光风火轮"));
+            Save(diy, "08-diy");
+            Click(diy, "okButton");
+        }))
+        Fail(QStringLiteral("the DIY dialog did not open"));
+    QTest::qWait(700);   // the window's timer picks the drawing up within 500 ms
+    Save(&dlg, "09-diy-loaded");
+
+    // F1 or the window's context menu; here the handler behind both.
+    if (!WithModal([&] { QMetaObject::invokeMethod(&dlg, "OnAbout"); }, [](QWidget* about) {
+            Save(about, "10-about");
+            about->close();
+        }))
+        Fail(QStringLiteral("the About box did not open"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("wheel-editor"));
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE\n");
+        return 2;
+    }
+    g_outDir = args.at(1);
+    QDir().mkpath(g_outDir);
+    wheel::InstallApplicationFont();
+    wheel::MessageBox::StartRecording();
+
+    {
+        wheel::InstallLanguage(wheel::UiLanguage::Chinese);
+        wheel::AppOptions options;
+        options.simulate = true;
+        CWheelDlg dlg(options);
+        dlg.show();
+        QTest::qWaitForWindowExposed(&dlg);
+        Tour(dlg, args.at(2));
+        dlg.close();
+    }
+    {
+        // The same window in English, with a picture downloaded.
+        wheel::InstallLanguage(wheel::UiLanguage::English);
+        wheel::AppOptions options;
+        options.simulate = true;
+        CWheelDlg dlg(options);
+        dlg.show();
+        QTest::qWaitForWindowExposed(&dlg);
+        wheel::FileDialog::SetNextFileName(args.at(2));
+        Click(&dlg, "btnOpenPicture");
+        Click(&dlg, "chkSlot1");
+        wheel::MessageBox::ClearRecorded();
+        Click(&dlg, "btnDownload");
+        auto* progress = Find<QProgressBar>(&dlg, "progressDownload");
+        if (!progress || !WaitUntil([&] { return progress->value() == 100 && !wheel::MessageBox::Recorded().empty(); }, 20000))
+            Fail(QStringLiteral("the English download did not finish"));
+        Save(&dlg, "11-english");
+        SaveLastMessage(&dlg, "11-message-english");
+        dlg.close();
+    }
+    return g_failures == 0 ? 0 : 1;
+}
