@@ -40,6 +40,7 @@ void UsbLink::Start()
     m_bStopping = false;
     m_writeThread = std::thread(&UsbLink::WriteWatchThreadProc, this);
     m_readThread = std::thread(&UsbLink::ReaderThreadProc, this);
+    m_readerId = m_readThread.get_id();
 }
 
 void UsbLink::Stop()
@@ -64,6 +65,7 @@ void UsbLink::Stop()
         m_writeThread.join();
     std::lock_guard lock(m_mutex);
     m_bStarted = false;
+    m_readerId = {};
 }
 
 void UsbLink::ReleaseHandles()
@@ -231,8 +233,12 @@ bool UsbLink::SendReport(std::uint8_t slot, std::uint8_t chunk, std::span<const 
     m_bSending = true;
     const std::uint64_t connection = m_nConnection;
 
+    // On the reader thread (the protocol answering an answer) the write is
+    // made right here: that thread has nothing else to do until it is done,
+    // and the device cannot answer before it. Other callers hand the write to
+    // the write thread, so that a slow device never blocks them for long.
     WriteOutcome outcome;
-    if (m_bStarted && !m_bStopping) {
+    if (m_bStarted && !m_bStopping && std::this_thread::get_id() != m_readerId) {
         m_outputReport = report;
         m_nWriteConnection = connection;
         const std::uint64_t ticket = ++m_nWritePosted;
@@ -249,7 +255,6 @@ bool UsbLink::SendReport(std::uint8_t slot, std::uint8_t chunk, std::span<const 
             outcome.result = static_cast<int>(kInputReportBytes);
         lock.unlock();
     } else {
-        // No write thread: write here.
         lock.unlock();
         outcome = WriteOnce(report, connection);
         lock.lock();

@@ -6,9 +6,10 @@
 //
 // Threads: the owner's thread calls ConnectDevice, CloseDevice, OnDeviceChange
 // and the first SendReport of an operation; the reader thread reads answers and
-// calls ILinkHost::OnAnswer, from which the protocol sends the next report; the
-// write thread performs the writes, so that a device that is slow to take a
-// report never blocks the caller for longer than a short moment. All shared
+// calls ILinkHost::OnAnswer, from which the protocol sends the next report
+// (written right there); the write thread performs the writes of the other
+// callers, so that a device that is slow to take a report never blocks them for
+// longer than a short moment. All shared
 // state is under m_mutex.
 
 #include "usb/HidBackend.h"
@@ -125,6 +126,7 @@ private:
     bool m_bStarted = false;
     bool m_bStopping = false;
     std::thread m_readThread;
+    std::thread::id m_readerId;  // the reader's id while it runs
     std::thread m_writeThread;
 
     // Held while a handle is in use by a read or a write, so that closing
