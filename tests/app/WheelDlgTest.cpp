@@ -27,6 +27,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/WindowTestSupport.h"
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -37,37 +39,9 @@
 
 namespace {
 
-int g_argc = 1;
-char g_arg0[] = "app_gui_tests";
-char* g_argv[] = {g_arg0, nullptr};
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new wheeltest::QtEnvironment);
+using wheeltest::WaitUntil;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        m_app = new QApplication(g_argc, g_argv);
-        wheel::InstallApplicationFont();
-    }
-    void TearDown() override { delete m_app; }
-
-private:
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 // Chinese text arrives from an input method as a committed string.
 void TypeChinese(QWidget* widget, const QString& text)

@@ -19,40 +19,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/WindowTestSupport.h"
+
 #include <functional>
 
 namespace {
 
-int g_argc = 1;
-char g_arg0[] = "diy_roundtrip_tests";
-char* g_argv[] = {g_arg0, nullptr};
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new wheeltest::QtEnvironment);
+using wheeltest::WaitUntil;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        m_app = new QApplication(g_argc, g_argv);
-        wheel::InstallApplicationFont();
-    }
-    void TearDown() override { delete m_app; }
-
-private:
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 int DarkPixels(const QImage& image, const QRect& area)
 {

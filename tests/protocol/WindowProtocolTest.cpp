@@ -23,6 +23,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/WindowTestSupport.h"
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -30,36 +32,9 @@
 
 namespace {
 
-int g_argc = 1;
-char g_arg0[] = "window_protocol_tests";
-char* g_argv[] = {g_arg0, nullptr};
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new wheeltest::QtEnvironment);
+using wheeltest::WaitUntil;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        m_app = new QApplication(g_argc, g_argv);
-        wheel::InstallApplicationFont();
-    }
-    void TearDown() override { delete m_app; }
-
-private:
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 

@@ -1,0 +1,47 @@
+#pragma once
+// Shared by the window tests: one QApplication for the whole test program, with
+// the editor's fonts, and a wait that keeps the event loop running.
+
+#include "dialogs/Fonts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace wheeltest {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char arg0[] = "wheel-window-tests";
+        static char* argv[] = {arg0, nullptr};
+        m_app = new QApplication(argc, argv);
+        wheel::InstallApplicationFont();
+    }
+    void TearDown() override { delete m_app; }
+
+private:
+    QApplication* m_app = nullptr;
+};
+
+// Runs the event loop until done() holds; false when it still does not after
+// timeoutMs.
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+} // namespace wheeltest
