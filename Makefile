@@ -25,7 +25,7 @@ build: deps build/build.ninja
 run: build
 	build/bin/wheel-editor $(ARGS)
 
-test: build test-default e2e test-asan test-tsan test-fuzz
+test: build test-fuzz test-default e2e test-asan test-tsan
 
 test-default: build
 	$(GUI_WRAP) ctest --preset default -j $(JOBS) -LE e2e
