@@ -8,7 +8,7 @@
 
 namespace wheel::test {
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 4;
     int height = 3;
     int bitCount = 24;
@@ -38,7 +38,7 @@ inline std::uint32_t Get32(const std::vector<std::uint8_t>& v, std::size_t at)
     return v[at] | (v[at + 1] << 8) | (v[at + 2] << 16) | (std::uint32_t(v[at + 3]) << 24);
 }
 
-inline std::vector<std::uint8_t> MakeBmp(const BmpSpec& s)
+inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s)
 {
     const std::size_t infoLen = 40 + 4 * s.masks.size() + static_cast<std::size_t>(s.gap);
     const std::size_t offBits = 14 + infoLen;

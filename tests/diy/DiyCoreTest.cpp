@@ -15,7 +15,7 @@
 
 using namespace wheel;
 using namespace wheel::bmp;
-using wheel::test::BmpSpec;
+using wheel::test::BmpLayout;
 using wheel::test::MakeBmp;
 
 namespace {
@@ -96,7 +96,7 @@ TEST(WrapCanvasText, WidthFromBox)
 
 TEST(BmpFile, TwentyFourBitWithoutImageSizeLoadsAndSavesTheComputedSize)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 440;
     s.height = 440;
     s.fill = 0x7F;
@@ -121,7 +121,7 @@ TEST(BmpFile, RowsArePaddedToFourBytes)
 {
     EXPECT_EQ(RowBytes(311, 24), 936u);
     EXPECT_EQ(RowBytes(1, 16), 4u);
-    BmpSpec s;
+    BmpLayout s;
     s.width = 311;
     s.height = 2;
     BmpImage image;
@@ -131,7 +131,7 @@ TEST(BmpFile, RowsArePaddedToFourBytes)
 
 TEST(BmpFile, RefusesPicturesWithAColourTable)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.clrUsed = 5;
     EXPECT_EQ(Parse(MakeBmp(s)), BmpError::NotTrueColour);
     s = {};
@@ -155,7 +155,7 @@ TEST(BmpFile, RefusesWhatIsNotABmp)
 
 TEST(BmpFile, SixteenAndThirtyTwoBitsAreAccepted)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 2;
     s.height = 1;
     s.bitCount = 16;
@@ -178,7 +178,7 @@ TEST(BmpFile, SixteenAndThirtyTwoBitsAreAccepted)
 
 TEST(BmpFile, ColourMasksSurviveASave)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 3;
     s.height = 2;
     s.bitCount = 16;
@@ -204,7 +204,7 @@ TEST(BmpFile, ColourMasksSurviveASave)
     EXPECT_EQ(again.bits, image.bits);
     EXPECT_EQ(Decode(again), px);
 
-    BmpSpec t;
+    BmpLayout t;
     t.bitCount = 32;
     t.compression = kBiBitfields;
     t.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};  // red in the low byte
@@ -222,44 +222,44 @@ TEST(BmpFile, RefusesWhatTheCanvasCannotShow)
 {
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
         BmpError expected;
     };
     std::vector<Case> cases;
     auto add = [&](const char* name, auto change, BmpError e) {
-        BmpSpec s;
+        BmpLayout s;
         change(s);
         cases.push_back({name, s, e});
     };
-    add("V5 header", [](BmpSpec& s) { s.biSize = 124; s.gap = 84; }, BmpError::Unsupported);
-    add("top-down", [](BmpSpec& s) { s.height = -3; }, BmpError::Unsupported);
-    add("zero width", [](BmpSpec& s) { s.width = 0; }, BmpError::Unsupported);
-    add("info block short", [](BmpSpec& s) { s.offBitsOverride = 40; }, BmpError::Damaged);
-    add("offset past the end", [](BmpSpec& s) { s.offBitsOverride = 100000; }, BmpError::Damaged);
-    add("bit count 7", [](BmpSpec& s) { s.bitCount = 7; }, BmpError::Unsupported);
-    add("bit count 0", [](BmpSpec& s) { s.bitCount = 0; }, BmpError::Unsupported);
-    add("run-length", [](BmpSpec& s) { s.compression = 1; }, BmpError::Unsupported);
-    add("png inside", [](BmpSpec& s) { s.compression = 5; }, BmpError::Unsupported);
-    add("masks on 24 bits", [](BmpSpec& s) { s.compression = 3; s.masks = {0xFF0000, 0xFF00, 0xFF}; },
+    add("V5 header", [](BmpLayout& s) { s.biSize = 124; s.gap = 84; }, BmpError::Unsupported);
+    add("top-down", [](BmpLayout& s) { s.height = -3; }, BmpError::Unsupported);
+    add("zero width", [](BmpLayout& s) { s.width = 0; }, BmpError::Unsupported);
+    add("info block short", [](BmpLayout& s) { s.offBitsOverride = 40; }, BmpError::Damaged);
+    add("offset past the end", [](BmpLayout& s) { s.offBitsOverride = 100000; }, BmpError::Damaged);
+    add("bit count 7", [](BmpLayout& s) { s.bitCount = 7; }, BmpError::Unsupported);
+    add("bit count 0", [](BmpLayout& s) { s.bitCount = 0; }, BmpError::Unsupported);
+    add("run-length", [](BmpLayout& s) { s.compression = 1; }, BmpError::Unsupported);
+    add("png inside", [](BmpLayout& s) { s.compression = 5; }, BmpError::Unsupported);
+    add("masks on 24 bits", [](BmpLayout& s) { s.compression = 3; s.masks = {0xFF0000, 0xFF00, 0xFF}; },
         BmpError::Unsupported);
-    add("masks missing", [](BmpSpec& s) { s.bitCount = 16; s.compression = 3; }, BmpError::Damaged);
-    add("empty mask", [](BmpSpec& s) { s.bitCount = 16; s.compression = 3; s.masks = {0xF800, 0, 0x1F}; },
+    add("masks missing", [](BmpLayout& s) { s.bitCount = 16; s.compression = 3; }, BmpError::Damaged);
+    add("empty mask", [](BmpLayout& s) { s.bitCount = 16; s.compression = 3; s.masks = {0xF800, 0, 0x1F}; },
         BmpError::Unsupported);
     add("overlapping masks",
-        [](BmpSpec& s) { s.bitCount = 32; s.compression = 3; s.masks = {0xFFFF, 0xFF00, 0xFF}; },
+        [](BmpLayout& s) { s.bitCount = 32; s.compression = 3; s.masks = {0xFFFF, 0xFF00, 0xFF}; },
         BmpError::Unsupported);
-    add("rows cut short", [](BmpSpec& s) { s.truncateTo = 54 + 20; }, BmpError::Damaged);
-    add("image size below the rows", [](BmpSpec& s) { s.sizeImage = 8; }, BmpError::Damaged);
-    add("too wide", [](BmpSpec& s) { s.width = 100000; s.height = 1; s.truncateTo = 60; }, BmpError::TooLarge);
-    add("too many pixels", [](BmpSpec& s) { s.width = 10000; s.height = 10000; s.truncateTo = 60; },
+    add("rows cut short", [](BmpLayout& s) { s.truncateTo = 54 + 20; }, BmpError::Damaged);
+    add("image size below the rows", [](BmpLayout& s) { s.sizeImage = 8; }, BmpError::Damaged);
+    add("too wide", [](BmpLayout& s) { s.width = 100000; s.height = 1; s.truncateTo = 60; }, BmpError::TooLarge);
+    add("too many pixels", [](BmpLayout& s) { s.width = 10000; s.height = 10000; s.truncateTo = 60; },
         BmpError::TooLarge);
     add("width times bits overflows",
-        [](BmpSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; s.truncateTo = 60; }, BmpError::TooLarge);
+        [](BmpLayout& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; s.truncateTo = 60; }, BmpError::TooLarge);
 
     for (const Case& c : cases) {
         BmpImage image;
         image.width = 123;  // untouched by a refusal
-        EXPECT_EQ(ParseBmp(MakeBmp(c.spec), image), c.expected) << c.name;
+        EXPECT_EQ(ParseBmp(MakeBmp(c.layout), image), c.expected) << c.name;
         EXPECT_EQ(image.width, 123) << c.name;
         EXPECT_TRUE(image.bits.empty()) << c.name;
     }
@@ -277,7 +277,7 @@ TEST(BmpFile, ReadsFromDisk)
     ASSERT_EQ(ReadBmpFile(path, image), BmpError::None);
     EXPECT_EQ(image.width, 4);
     EXPECT_EQ(image.height, 3);
-    BmpSpec cut;
+    BmpLayout cut;
     cut.truncateTo = 60;
     const std::vector<std::uint8_t> shortFile = MakeBmp(cut);
     std::ofstream(path, std::ios::binary | std::ios::trunc)

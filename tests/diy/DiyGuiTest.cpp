@@ -182,17 +182,17 @@ TEST_F(DiyGui, RefusedFilesLeaveTheCanvasAsItWas)
         std::vector<std::uint8_t> bytes;
         const char* message;
     };
-    test::BmpSpec palette;
+    test::BmpLayout palette;
     palette.bitCount = 8;
     palette.masks.assign(256, 0);
-    test::BmpSpec clrUsed;
+    test::BmpLayout clrUsed;
     clrUsed.clrUsed = 5;
-    test::BmpSpec v5;
+    test::BmpLayout v5;
     v5.biSize = 124;
     v5.gap = 84;
-    test::BmpSpec topDown;
+    test::BmpLayout topDown;
     topDown.height = -3;
-    test::BmpSpec cut;
+    test::BmpLayout cut;
     cut.truncateTo = 60;
     std::vector<std::uint8_t> notBmp = test::MakeBmp({});
     notBmp[0] = 'P';
@@ -225,7 +225,7 @@ TEST_F(DiyGui, RefusedFilesLeaveTheCanvasAsItWas)
 TEST_F(DiyGui, SixteenAndThirtyTwoBitPicturesReadBackTheSame)
 {
     for (int bits : {16, 32}) {
-        test::BmpSpec s;
+        test::BmpLayout s;
         s.width = 311;
         s.height = 300;
         s.bitCount = bits;
