@@ -1,6 +1,7 @@
 // The paint canvas and the DIY dialog as a user drives them: real widgets,
 // found by object name, under a real X server.
 #include "BmpTestFiles.h"
+#include "tests/support/ImageChecks.h"
 
 #include "dialogs/Dialogs.h"
 #include "diy/BmpFile.h"
@@ -28,6 +29,8 @@
 using namespace wheel;
 
 namespace {
+
+using wheeltest::DarkPixels;
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 
@@ -87,17 +90,6 @@ protected:
         QImage out(image.width, image.height, QImage::Format_RGB32);
         bmp::DecodeRows(image, reinterpret_cast<std::uint32_t*>(out.bits()), std::size_t(out.bytesPerLine() / 4));
         return out;
-    }
-    static int DarkPixels(const QImage& image, const QRect& area)
-    {
-        int n = 0;
-        const QRect r = area.intersected(image.rect());
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                n += qRed(p) < 96 && qGreen(p) < 96 && qBlue(p) < 96;
-            }
-        return n;
     }
     QString LastMessage()
     {

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ImageChecks.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <functional>
@@ -26,20 +27,10 @@
 namespace {
 
 [[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new wheeltest::QtEnvironment);
+using wheeltest::DarkPixels;
 using wheeltest::WaitUntil;
 
 
-int DarkPixels(const QImage& image, const QRect& area)
-{
-    int n = 0;
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            n += qRed(p) < 96 && qGreen(p) < 96 && qBlue(p) < 96;
-        }
-    return n;
-}
 
 // Plays the user in the DIY dialog once it is up: types `text` through the
 // input method and presses `button`.
