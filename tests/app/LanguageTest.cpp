@@ -2,10 +2,10 @@
 // it shows has a translation, and the window and its messages in English.
 // The QApplication comes from WheelDlgTest.cpp's environment.
 
-#include "app/Language.h"
+#include "texts/Language.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
-#include "dialogs/ShownText.h"
+#include "texts/ShownText.h"
 #include "app/AboutDlg.h"
 #include "diy/DiyDlg.h"
 #include "protocol/SlotHelpDlg.h"

@@ -1,4 +1,4 @@
-#include "app/Language.h"
+#include "texts/Language.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
