@@ -190,6 +190,31 @@ TEST_F(WheelDlgTest, StartState)
     EXPECT_TRUE(QFontMetrics(Find<QLabel>("lblProgress")->font()).inFont(QChar(0x4E0B))) << info.family().toStdString();
 }
 
+// Tab walks the controls in the order the window's template lists them (the
+// hidden "清除信息" is passed over), and Tab in the log moves on, as in a
+// dialog, instead of typing a tab; Shift+Tab walks back.
+TEST_F(WheelDlgTest, TabFollowsTheTemplateOrder)
+{
+    std::vector<std::string> expected = {"btnOpenPicture", "editLog", "btnDownload", "btnFactoryReset", "btnDiy"};
+    for (int label = 1; label <= 20; ++label)
+        expected.push_back("chkSlot" + std::to_string(label));
+    for (const char* name : {"btnSelectAll", "btnDeselectAll", "chk48Mode", "btnSelectionHelp", "editAngle",
+                             "radLeft", "radRight", "btnCalibrate", "btnOpenPicture"})
+        expected.push_back(name);
+
+    Find<QPushButton>("btnOpenPicture")->setFocus();
+    std::vector<std::string> walked = {dlg->focusWidget()->objectName().toStdString()};
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(dlg->focusWidget(), Qt::Key_Tab);
+        walked.push_back(dlg->focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(walked, expected);
+    EXPECT_FALSE(LogText().contains(QLatin1Char('\t')));
+
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(dlg->focusWidget()->objectName(), QStringLiteral("btnCalibrate"));
+}
+
 TEST(Fonts, WindowsFacesMapToTheInstalledCjkFace)
 {
     const QString family = wheel::CjkSansFamily();
