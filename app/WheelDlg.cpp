@@ -176,8 +176,12 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
 
 void CWheelDlg::AppendLog(const QString& text, int withTime, int withNewline)
 {
-    const QString line =
-        wheel::FormatLogLine(wheel::TranslateShown(text), QTime::currentTime(), withTime, withNewline);
+    AppendLog(text, QTime::currentTime(), withTime, withNewline);
+}
+
+void CWheelDlg::AppendLog(const QString& text, const QTime& madeAt, int withTime, int withNewline)
+{
+    const QString line = wheel::FormatLogLine(wheel::TranslateShown(text), madeAt, withTime, withNewline);
     if (QThread::currentThread() == thread()) {
         AppendLogLine(line);
         return;

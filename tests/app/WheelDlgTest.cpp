@@ -4,6 +4,7 @@
 #include "dialogs/Fonts.h"
 #include "app/PictureArea.h"
 #include "app/WheelDlg.h"
+#include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 
@@ -213,6 +214,24 @@ TEST_F(WheelDlgTest, TabFollowsTheTemplateOrder)
 
     QTest::keyClick(dlg->focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(dlg->focusWidget()->objectName(), QStringLiteral("btnCalibrate"));
+}
+
+// A line from the device's threads carries the time it was made, however
+// long it waits before the window shows it (behind an open message box).
+TEST_F(WheelDlgTest, DeviceLogLinesKeepTheTimeTheyWereMade)
+{
+    auto* device = dlg->findChild<WheelDlgDevice*>();
+    ASSERT_NE(device, nullptr);
+    const QTime before = QTime::currentTime();
+    std::thread([device] { device->AppendLog(std::string("设备已连接"), 1, 1); }).join();
+    const QTime after = QTime::currentTime();
+    while (QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) == after.toString(QStringLiteral("HH:mm:ss")))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    device->DrainEffects();
+
+    const QString log = LogText();
+    auto line = [](const QTime& t) { return QStringLiteral("设备已连接 (%1)\n").arg(t.toString(QStringLiteral("HH:mm:ss"))); };
+    EXPECT_TRUE(log == line(before) || log == line(after)) << log.toStdString();
 }
 
 TEST(Fonts, WindowsFacesMapToTheInstalledCjkFace)
