@@ -51,9 +51,10 @@ bench: build
 install: build
 	cmake --install build
 
-# A .deb in build/, checked with lintian.
+# A .deb in build/, checked with lintian; its AppStream metainfo validated.
 package: build
 	@scripts/install-deps --packaging
+	appstreamcli validate --no-net packaging/*.metainfo.xml
 	cd build && cpack -G DEB
 	lintian --tag-display-limit 0 build/wheel-light-editor_*.deb
 
