@@ -95,8 +95,8 @@ protected:
         const auto shown = MessageBox::Recorded();
         return shown.empty() ? QString() : shown.back().text;
     }
-    // The canvas and the round trip speak for the program: their boxes carry
-    // the application's title, whatever Qt's display name is.
+    // The canvas and the round trip speak for the program, whatever Qt's
+    // display name is.
     std::string LastCaption()
     {
         const auto shown = MessageBox::Recorded();
