@@ -4,12 +4,9 @@
 .PHONY: all deps configure build run test test-default e2e test-asan test-tsan test-fuzz bench install package clean
 
 JOBS ?= $(shell nproc)
-XVFB := $(shell command -v xvfb-run 2>/dev/null)
-ifneq ($(XVFB),)
-GUI_WRAP := $(XVFB) -a -s "-screen 0 1280x1024x24"
-else
-GUI_WRAP := env QT_QPA_PLATFORM=offscreen
-endif
+# The window tests run under Xvfb. Looked up when a recipe uses it (a
+# recursive variable), after deps has installed xvfb-run on a fresh machine.
+GUI_WRAP = $(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a -s "-screen 0 1280x1024x24",env QT_QPA_PLATFORM=offscreen)
 
 all: build
 
@@ -54,9 +51,10 @@ bench: build
 install: build
 	cmake --install build
 
-# A .deb in build/, checked with lintian.
+# A .deb in build/, checked with lintian; its AppStream metainfo validated.
 package: build
 	@scripts/install-deps --packaging
+	appstreamcli validate --no-net packaging/*.metainfo.xml
 	cd build && cpack -G DEB
 	lintian --tag-display-limit 0 build/wheel-light-editor_*.deb
 

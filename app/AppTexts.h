@@ -3,7 +3,6 @@
 
 namespace wheel {
 
-inline constexpr const char* kAppTitle = "驰光--自行车风火轮编辑软件V2.0";
 inline constexpr const char* kAboutMenuText = "关于 Rota(&A)...";
 inline constexpr const char* kMakerPageMenuText = "驰光主页(&H)";
 inline constexpr const char* kShopPageMenuText = "驰光网店(&S)";

@@ -1,7 +1,7 @@
 #include "app/WheelApp.h"
 
 #include "app/AppOptions.h"
-#include "app/Language.h"
+#include "texts/Language.h"
 #include "dialogs/Fonts.h"
 #include "app/WheelDlg.h"
 
@@ -16,6 +16,9 @@ CWheelApp::CWheelApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral("2.0"));
     // Ties the windows to packaging/wheel-editor.desktop (name and icon on Wayland).
     setDesktopFileName(QStringLiteral("wheel-editor"));
+    // No display name: on X11 Qt appends it to every window title that does
+    // not end with it ("… — 驰光…" after the English title and the DIY
+    // dialog's). Boxes that speak for the program name kApplicationTitle.
     setWindowIcon(QIcon(QStringLiteral(":/icons/wheel.png")));
 }
 

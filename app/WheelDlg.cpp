@@ -9,11 +9,12 @@
 #include "app/PictureFilters.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
-#include "dialogs/ShownText.h"
 #include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
 #include "protocol/SlotHelpDlg.h"
 #include "protocol/SlotTable.h"
+#include "texts/AppTitle.h"
+#include "texts/ShownText.h"
 
 #include "ui_main.h"
 
@@ -163,7 +164,7 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
     m_nAngle = values.m_nAngle;
     m_nDirection = values.m_nDirection;
     if (result == wheel::ExchangeResult::AngleNotInteger) {
-        wheel::MessageBox::Show(this, Text(wheel::kNotAnIntegerText), Text(wheel::kAppTitle));
+        wheel::MessageBox::Show(this, Text(wheel::kNotAnIntegerText), Text(wheel::kApplicationTitle));
         ui->editAngle->setFocus();
         ui->editAngle->selectAll();
         return false;
@@ -175,8 +176,12 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
 
 void CWheelDlg::AppendLog(const QString& text, int withTime, int withNewline)
 {
-    const QString line =
-        wheel::FormatLogLine(wheel::TranslateShown(text), QTime::currentTime(), withTime, withNewline);
+    AppendLog(text, QTime::currentTime(), withTime, withNewline);
+}
+
+void CWheelDlg::AppendLog(const QString& text, const QTime& madeAt, int withTime, int withNewline)
+{
+    const QString line = wheel::FormatLogLine(wheel::TranslateShown(text), madeAt, withTime, withNewline);
     if (QThread::currentThread() == thread()) {
         AppendLogLine(line);
         return;

@@ -17,6 +17,7 @@ class CPictureArea;
 class QCheckBox;
 class QPlainTextEdit;
 class QProgressBar;
+class QTime;
 class QTimer;
 class WheelDlgDevice;
 
@@ -43,6 +44,9 @@ public:
     // The text, given in Chinese, is shown in the installed language.
     void AppendLog(const QString& text, int withTime = 1, int withNewline = 1);
     void AppendLog(const char* text, int withTime = 1, int withNewline = 1);
+    // The same for a line made earlier, at madeAt, that waited in a queue (the
+    // device's lines wait while a message box is open): stamped with madeAt.
+    void AppendLog(const QString& text, const QTime& madeAt, int withTime, int withNewline);
 
     // Reads the controls into the members (true) or writes the members into
     // the controls (false). Reading prompts "请键入一个整数。" and returns

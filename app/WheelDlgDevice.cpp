@@ -5,6 +5,7 @@
 #include "usb/HotplugMonitor.h"
 #include "usb/SimulatedWheelLight.h"
 
+#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -106,7 +107,10 @@ void WheelDlgDevice::DrainEffects()
 
 void WheelDlgDevice::AppendLog(const std::string& text, int withTime, int withNewline)
 {
-    Post([this, line = Text(text), withTime, withNewline] { m_window.AppendLog(line, withTime, withNewline); });
+    // Stamped now, not when the window gets to it.
+    Post([this, line = Text(text), madeAt = QTime::currentTime(), withTime, withNewline] {
+        m_window.AppendLog(line, madeAt, withTime, withNewline);
+    });
 }
 
 void WheelDlgDevice::OnAnswer(std::uint8_t code)

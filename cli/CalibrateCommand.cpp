@@ -22,6 +22,8 @@ int RunCalibrate(const Context& context)
     const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
     const bool left = TakeFlag(args, "--left");
     const bool right = TakeFlag(args, "--right");
+    if (const auto status = RejectLeftOptions(args, "calibrate"))
+        return *status;
     if (missing)
         return Fail("an option is missing its value (see wheelctl calibrate --help)", 2);
     if (!haveAngle)
@@ -49,7 +51,7 @@ int RunCalibrate(const Context& context)
     if (const auto exchanged = wheel::ExchangeInteger(angle))
         values.m_nAngle = *exchanged;
     else
-        std::cout << "[" << wheel::kApplicationTitle << "] " << wheel::kNotAnInteger << "\n";
+        std::cout << "[" << Shown(wheel::kApplicationTitle) << "] " << Shown(wheel::kNotAnInteger) << "\n";
 
     DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt);
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnCalibrate(values, picture.Block()); });

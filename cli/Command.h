@@ -2,8 +2,12 @@
 // wheelctl's commands register themselves here; main() picks one by name.
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+class QCoreApplication;
 
 namespace wheelctl {
 
@@ -26,12 +30,29 @@ struct Registrar {
 };
 
 // Small helpers for parsing a command's options.
-// Takes "--name VALUE" out of args; returns false if --name is absent.
-// Sets `missingValue` when --name stands last without a value.
+// Takes the first "--name VALUE" (or "--name=VALUE") out of args; returns
+// false if --name is absent. Sets `missingValue` when --name stands last
+// without a value. A second --name stays in args for RejectLeftOptions.
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value, bool& missingValue);
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 
+// Once a command has taken its options, any option still in args (a word
+// that starts with '-', other than "-" alone) is a usage error: one taken
+// before and given again, or one the command does not know. Prints it as
+// one line naming the option and returns the exit status 2; nothing when
+// only operands are left.
+std::optional<int> RejectLeftOptions(const std::vector<std::string>& args, const std::string& command);
+
 // Prints "wheelctl: MESSAGE" on stderr and returns 1 (or the given status).
 int Fail(const std::string& message, int status = 1);
+
+// Chooses the language of the editor's texts by --lang (requested, empty when
+// not given) and the system's locale, as the editor does. Keep the result
+// alive while texts are shown: a translation lives in the application object.
+std::unique_ptr<QCoreApplication> SetUpLanguage(const std::string& requested);
+
+// One of the editor's texts (a log line, a message box's text or caption),
+// made in Chinese, in the chosen language.
+std::string Shown(const std::string& text);
 
 } // namespace wheelctl

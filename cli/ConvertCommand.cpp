@@ -33,11 +33,13 @@ int RunConvert(const Context& context)
     const bool wantBlock = TakeOption(args, "--block", blockPath, missing);
     const bool wantPreview = TakeOption(args, "--preview", previewPath, missing);
     TakeOption(args, "--48", mode, missing);
+    if (const auto status = RejectLeftOptions(args, "convert"))
+        return *status;
     if (missing)
         return Fail("an option is missing its value (see wheelctl convert --help)", 2);
     if (mode != "on" && mode != "off")
         return Fail("--48 takes on or off", 2);
-    if (args.size() != 1 || args[0].starts_with("--"))
+    if (args.size() != 1)
         return Fail("convert takes one picture file (see wheelctl convert --help)", 2);
     const std::string& picturePath = args[0];
 

@@ -168,7 +168,7 @@ void DeviceSession::Print(const std::string& text)
 
 void DeviceSession::AppendLog(const std::string& text, int, int withNewline)
 {
-    Print(withNewline ? text + "\n" : text);
+    Print(withNewline ? Shown(text) + "\n" : Shown(text));
 }
 
 void DeviceSession::OnAnswer(std::uint8_t code)
@@ -178,22 +178,22 @@ void DeviceSession::OnAnswer(std::uint8_t code)
 
 void DeviceSession::AppendLog(const std::string& text, bool)
 {
-    Print(text + "\n");
+    Print(Shown(text) + "\n");
 }
 
 void DeviceSession::ReplaceLog(const std::string& text)
 {
-    Print(text + "\n");
+    Print(Shown(text) + "\n");
 }
 
 void DeviceSession::ShowMessage(const std::string& text, const std::string& caption)
 {
-    Print("[" + caption + "] " + text + "\n");
+    Print("[" + Shown(caption) + "] " + Shown(text) + "\n");
 }
 
 void DeviceSession::SetProgress(int percent)
 {
-    Print(wheel::ProgressText(percent) + "\n");
+    Print(Shown(wheel::ProgressText(percent)) + "\n");
 }
 
 } // namespace wheelctl

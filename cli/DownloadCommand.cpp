@@ -36,11 +36,13 @@ int RunDownload(const Context& context)
     const bool haveSlots = TakeOption(args, "--slots", slots, missing);
     TakeOption(args, "--48", mode, missing);
     const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
+    if (const auto status = RejectLeftOptions(args, "download"))
+        return *status;
     if (missing)
         return Fail("an option is missing its value (see wheelctl download --help)", 2);
     if (mode != "on" && mode != "off")
         return Fail("--48 takes on or off", 2);
-    if (args.size() != 1 || args[0].starts_with("--"))
+    if (args.size() != 1)
         return Fail("download takes one picture file (see wheelctl download --help)", 2);
     std::vector<int> labels;
     if (haveSlots && !ParseSlots(slots, labels))

@@ -13,6 +13,8 @@ int RunFactoryReset(const Context& context)
     std::string transcript;
     bool missing = false;
     const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
+    if (const auto status = RejectLeftOptions(args, "factory-reset"))
+        return *status;
     if (missing)
         return Fail("--transcript is missing its file", 2);
     if (!args.empty())

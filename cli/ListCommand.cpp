@@ -12,6 +12,8 @@ namespace {
 
 int RunList(const Context& context)
 {
+    if (const auto status = RejectLeftOptions(context.args, "list"))
+        return *status;
     if (!context.args.empty())
         return Fail("list takes no arguments (see wheelctl list --help)", 2);
     const auto backend = MakeBackend(context);

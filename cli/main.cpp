@@ -2,8 +2,11 @@
 
 #include "cli/Command.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <iostream>
+#include <set>
 
 namespace wheelctl {
 
@@ -13,8 +16,20 @@ std::vector<Command>& Registry()
     return commands;
 }
 
+namespace {
+
+// Every option name asked for so far: what is left of one of them is a repeat.
+std::set<std::string>& TakenOptions()
+{
+    static std::set<std::string> names;
+    return names;
+}
+
+} // namespace
+
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value, bool& missingValue)
 {
+    TakenOptions().insert(name);
     for (auto it = args.begin(); it != args.end(); ++it) {
         if (*it == name) {
             if (it + 1 == args.end()) {
@@ -37,11 +52,26 @@ bool TakeOption(std::vector<std::string>& args, const std::string& name, std::st
 
 bool TakeFlag(std::vector<std::string>& args, const std::string& name)
 {
+    TakenOptions().insert(name);
     auto it = std::find(args.begin(), args.end(), name);
     if (it == args.end())
         return false;
     args.erase(it);
     return true;
+}
+
+std::optional<int> RejectLeftOptions(const std::vector<std::string>& args, const std::string& command)
+{
+    for (const std::string& arg : args) {
+        if (arg.size() < 2 || arg[0] != '-')
+            continue;
+        const std::string name = arg.substr(0, arg.find('='));
+        const std::string see = " (see wheelctl " + command + " --help)";
+        if (TakenOptions().count(name))
+            return Fail(name + " is given more than once" + see, 2);
+        return Fail("unknown option '" + name + "'" + see, 2);
+    }
+    return std::nullopt;
 }
 
 int Fail(const std::string& message, int status)
@@ -58,7 +88,7 @@ void PrintHelp(std::ostream& out)
 {
     auto commands = wheelctl::Registry();
     std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    out << "Usage: wheelctl [--simulate] COMMAND [ARGS...]\n"
+    out << "Usage: wheelctl [--simulate] [--lang LANG] COMMAND [ARGS...]\n"
            "\n"
            "The wheel light editor without a window: converts pictures into the\n"
            "wheel's column image and talks to the wheel light over USB HID.\n"
@@ -66,6 +96,8 @@ void PrintHelp(std::ostream& out)
            "Global options:\n"
            "  --simulate   use the simulated wheel light instead of a real device\n"
            "               (may stand anywhere on the command line)\n"
+           "  --lang LANG  the language of the editor's log lines and messages: en\n"
+           "               or zh (default: the system's, Chinese unless English)\n"
            "  -h, --help   show this help\n"
            "\n"
            "Commands:\n";
@@ -81,6 +113,12 @@ int main(int argc, char** argv)
     wheelctl::Context context;
     std::vector<std::string> args(argv + 1, argv + argc);
     context.simulate = wheelctl::TakeFlag(args, "--simulate");
+    std::string lang;
+    bool langMissing = false;
+    wheelctl::TakeOption(args, "--lang", lang, langMissing);
+    if (langMissing)
+        return wheelctl::Fail("--lang is missing its language, e.g. --lang en", 2);
+    const auto language = wheelctl::SetUpLanguage(lang);
     if (args.empty()) {
         PrintHelp(std::cerr);
         return 2;

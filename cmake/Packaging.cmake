@@ -13,6 +13,11 @@ endforeach()
 set(WHEEL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${WHEEL_PACKAGING_DIR}/70-wheel-light.rules DESTINATION lib/udev/rules.d OPTIONAL)
 install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Software centres list the editor from its AppStream metainfo.
+install(FILES ${WHEEL_PACKAGING_DIR}/org.example.wheel_light_editor.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${WHEEL_PACKAGING_DIR}/wheelctl.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME wheelctl)
 install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 16 32 48 64 128 256)

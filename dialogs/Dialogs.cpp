@@ -1,6 +1,6 @@
 #include "dialogs/Dialogs.h"
 
-#include "dialogs/ShownText.h"
+#include "texts/ShownText.h"
 
 #include <QFileDialog>
 #include <QFontDialog>

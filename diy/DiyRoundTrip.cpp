@@ -2,8 +2,7 @@
 
 #include "diy/DiyDlg.h"
 #include "dialogs/Dialogs.h"
-
-#include <QGuiApplication>
+#include "texts/AppTitle.h"
 
 namespace wheel {
 
@@ -11,7 +10,7 @@ void RunDiyRoundTrip(QWidget* parent, const QString& path)
 {
     QString error;
     if (!WriteDiyTemplate(path, &error)) {
-        MessageBox::Show(parent, error, QGuiApplication::applicationDisplayName());
+        MessageBox::Show(parent, error, QString::fromUtf8(kApplicationTitle));
         return;
     }
     CDiyDlg dialog(parent);

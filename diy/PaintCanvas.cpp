@@ -5,6 +5,7 @@
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
+#include "texts/AppTitle.h"
 
 #include <QFile>
 #include <QFontInfo>
@@ -58,7 +59,7 @@ int LineHeight(const QFontMetrics& fm)
 
 QString AppTitle()
 {
-    return QGuiApplication::applicationDisplayName();
+    return QString::fromUtf8(kApplicationTitle);
 }
 
 } // namespace

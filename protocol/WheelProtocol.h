@@ -11,6 +11,7 @@
 #include "picture/WheelFrame.h"
 #include "protocol/ProtocolView.h"
 #include "protocol/SlotTable.h"
+#include "texts/AppTitle.h"
 #include "usb/ReportLink.h"
 
 #include <array>
@@ -22,8 +23,6 @@
 #include <string>
 
 namespace wheel {
-
-inline constexpr const char* kApplicationTitle = "驰光--自行车风火轮编辑软件V2.0";
 
 // What a handler reads from the dialog after its data exchange.
 struct ProtocolInputs {

@@ -5,7 +5,7 @@
 //   wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE
 // Run it under a real X server (scripts/screenshots uses xvfb-run).
 
-#include "app/Language.h"
+#include "texts/Language.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"

@@ -2,10 +2,10 @@
 // it shows has a translation, and the window and its messages in English.
 // The QApplication comes from WheelDlgTest.cpp's environment.
 
-#include "app/Language.h"
+#include "texts/Language.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
-#include "dialogs/ShownText.h"
+#include "texts/ShownText.h"
 #include "app/AboutDlg.h"
 #include "diy/DiyDlg.h"
 #include "protocol/SlotHelpDlg.h"
@@ -152,7 +152,7 @@ TEST(ShownTexts, EveryChineseLiteralOfTheSourcesIsCatalogued)
     const QRegularExpression literalRe(QStringLiteral("\"((?:[^\"\\\\\\n]|\\\\.)*)\""));
     const QRegularExpression cjk(QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
     int found = 0;
-    for (const char* folder : {"app", "usb", "protocol", "diy", "dialogs", "picture"}) {
+    for (const char* folder : {"app", "usb", "protocol", "diy", "dialogs", "picture", "texts"}) {
         QDirIterator it(SourceDir() + QLatin1Char('/') + QLatin1String(folder),
                         {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
@@ -178,7 +178,7 @@ TEST(ShownTexts, EveryChineseLiteralOfTheSourcesIsCatalogued)
                         continue;
                     EXPECT_TRUE(catalogued(literal))
                         << path.toStdString() << ":" << lineNo << ": \"" << literal.toStdString()
-                        << "\" is shown to the user but not in dialogs/ShownText.cpp";
+                        << "\" is shown to the user but not in texts/ShownText.cpp";
                 }
             }
         }

@@ -4,6 +4,7 @@
 #include "dialogs/Fonts.h"
 #include "app/PictureArea.h"
 #include "app/WheelDlg.h"
+#include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 
@@ -188,6 +189,43 @@ TEST_F(WheelDlgTest, StartState)
     // The UI font has Chinese glyphs.
     const QFontInfo info(Find<QLabel>("lblProgress")->font());
     EXPECT_TRUE(QFontMetrics(Find<QLabel>("lblProgress")->font()).inFont(QChar(0x4E0B))) << info.family().toStdString();
+}
+
+// Tab walks the controls in the order the window's template lists them, past
+// the hidden "清除信息" and out of the log as in a dialog; Shift+Tab walks back.
+TEST_F(WheelDlgTest, TabFollowsTheTemplateOrder)
+{
+    std::vector<std::string> expected = {"editLog", "btnDownload", "btnFactoryReset", "btnDiy"};
+    for (int label = 1; label <= 20; ++label)
+        expected.push_back("chkSlot" + std::to_string(label));
+    expected.insert(expected.end(), {"btnSelectAll", "btnDeselectAll", "chk48Mode", "btnSelectionHelp", "editAngle",
+                                     "radLeft", "radRight", "btnCalibrate", "btnOpenPicture"});
+    Find<QPushButton>("btnOpenPicture")->setFocus();
+    std::vector<std::string> walked;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(dlg->focusWidget(), Qt::Key_Tab);
+        walked.push_back(dlg->focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(walked, expected);
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(dlg->focusWidget()->objectName().toStdString(), "btnCalibrate");
+}
+
+// A device line carries the time it was made, however long it then waits for
+// the window (behind an open message box).
+TEST_F(WheelDlgTest, DeviceLogLinesKeepTheTimeTheyWereMade)
+{
+    auto* device = dlg->findChild<WheelDlgDevice*>();
+    auto now = [] { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss")); };
+    const QString before = now();
+    std::thread([device] { device->AppendLog(std::string("设备已连接"), 1, 1); }).join();
+    const QString after = now();
+    while (now() == after)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    device->DrainEffects();
+    const QString log = LogText();
+    EXPECT_TRUE(log == QStringLiteral("设备已连接 (%1)\n").arg(before) || log == QStringLiteral("设备已连接 (%1)\n").arg(after))
+        << log.toStdString();
 }
 
 TEST(Fonts, WindowsFacesMapToTheInstalledCjkFace)

@@ -55,7 +55,6 @@ protected:
             static char name[] = "diy_gui_tests";
             static char* argv[] = {name, nullptr};
             new QApplication(argc, argv);
-            QApplication::setApplicationDisplayName(U("驰光--自行车风火轮编辑软件V2.0"));
         }
     }
     void SetUp() override
@@ -96,6 +95,14 @@ protected:
         const auto shown = MessageBox::Recorded();
         return shown.empty() ? QString() : shown.back().text;
     }
+    // The canvas and the round trip speak for the program, whatever Qt's
+    // display name is.
+    std::string LastCaption()
+    {
+        const auto shown = MessageBox::Recorded();
+        return shown.empty() ? std::string() : shown.back().caption.toStdString();
+    }
+    const std::string kTitle = "驰光--自行车风火轮编辑软件V2.0";
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -205,6 +212,7 @@ TEST_F(DiyGui, RefusedFilesLeaveTheCanvasAsItWas)
         EXPECT_FALSE(c.widget.LoadBitmapFile(bad, &n));
         EXPECT_EQ(n, -7);
         EXPECT_EQ(LastMessage(), U(k.message));
+        EXPECT_EQ(LastCaption(), kTitle);
         EXPECT_EQ(c.widget.Picture()->width, 440);
         EXPECT_EQ(c.widget.DisplayRect(), (CRect{5, 5, 445, 445}));
     }
@@ -252,6 +260,7 @@ TEST_F(DiyGui, SaveThatCannotBeWrittenSaysSo)
     ASSERT_TRUE(c.widget.LoadBitmapFile(m_path, &capacity));
     EXPECT_FALSE(c.widget.SaveBitmapFile(m_path + U("/no/such/dir.bmp")));
     EXPECT_EQ(LastMessage(), U("保存位图失败"));
+    EXPECT_EQ(LastCaption(), kTitle);
 }
 
 TEST_F(DiyGui, MouseMovesAndResizesTheBox)
@@ -472,6 +481,7 @@ TEST_F(DiyGui, TemplateThatCannotBeWrittenIsReportedAndNoDialogOpens)
     EXPECT_FALSE(dialogOpened);
     EXPECT_FALSE(g_bDiyPictureReady);
     EXPECT_TRUE(LastMessage().startsWith(U("无法写入DIY模板图片"))) << LastMessage().toStdString();
+    EXPECT_EQ(LastCaption(), kTitle);
 }
 
 TEST_F(DiyGui, FailedSavesKeepTheTextAndTheDialog)

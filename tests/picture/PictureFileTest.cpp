@@ -84,6 +84,27 @@ TEST_F(PictureFileTest, WidePictureIsStretchedToTheSquare)
     EXPECT_EQ(result.picture.original.size(), cv::Size(640, 160));
 }
 
+// A JPEG stored on its side with EXIF orientation 6 ("turn 90 degrees
+// clockwise to show") opens upright, in the work and the reduced colour copy.
+TEST_F(PictureFileTest, JpegStandsAsItsExifOrientationSays)
+{
+    cv::Mat stored(1200, 2400, CV_8UC3, cv::Scalar(255, 255, 255));
+    stored(cv::Rect(0, 0, 600, 600)).setTo(cv::Scalar(0, 0, 0));  // dark top-left corner as stored
+    std::vector<uchar> jpeg = Encode(".jpg", stored);
+    // APP1 "Exif", big-endian TIFF header, one IFD entry: tag 0x0112 SHORT 1 = 6.
+    const std::vector<uchar> app1 = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
+                                     0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
+    jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
+
+    const wheel::LoadResult upright = wheel::LoadPicture(WriteBytes("rotated.jpg", jpeg));
+    ASSERT_TRUE(upright) << wheel::LoadErrorTextEnglish(upright.error);
+    EXPECT_EQ(upright.picture.work.at<uchar>(39, 273), 0);  // now the top-right corner
+    EXPECT_EQ(upright.picture.work.at<uchar>(39, 39), 255);
+    EXPECT_EQ(upright.picture.work.at<uchar>(273, 273), 255);
+    EXPECT_EQ(upright.picture.original.size(), cv::Size(600, 1200));
+    EXPECT_LT(cv::mean(upright.picture.original(cv::Rect(450, 0, 150, 150)))[0], 30.0);
+}
+
 TEST_F(PictureFileTest, LargePictureKeepsAReducedColourCopyOnly)
 {
     const std::string path = WriteBytes("big.jpg", Encode(".jpg", Drawing(4096, 2048)));

@@ -1,4 +1,4 @@
-#include "app/Language.h"
+#include "texts/Language.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -21,7 +21,7 @@ void Install(std::unique_ptr<QTranslator>& slot, std::unique_ptr<QTranslator> tr
 
 } // namespace
 
-LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system)
+LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system, const QString& program)
 {
     LanguageChoice choice;
     if (!requested.isEmpty()) {
@@ -33,8 +33,8 @@ LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system)
         if (language == QLocale::English)
             choice.language = UiLanguage::English;
         else if (language != QLocale::Chinese)
-            choice.warning = QStringLiteral("wheel-editor: no translation for --lang %1; the editor speaks Chinese\n")
-                                 .arg(requested);
+            choice.warning = QStringLiteral("%1: no translation for --lang %2; the editor speaks Chinese\n")
+                                 .arg(program, requested);
         return choice;
     }
     const QStringList uiLanguages = system.uiLanguages();

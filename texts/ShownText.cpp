@@ -1,4 +1,4 @@
-#include "dialogs/ShownText.h"
+#include "texts/ShownText.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -17,7 +17,9 @@ struct LanguageChoice {
 
 // requested is the value of --lang, empty when it was not given; it wins over
 // the system's locale, whose first user-interface language decides otherwise.
-LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system);
+// program names the speaker of the warning ("wheel-editor", "wheelctl").
+LanguageChoice ChooseLanguage(const QString& requested, const QLocale& system,
+                              const QString& program = QStringLiteral("wheel-editor"));
 
 // Makes the application speak the language from now on: widgets built later
 // and every text passed through TranslateShown. Chinese removes the English
