@@ -16,10 +16,10 @@ QString Text(const std::string& utf8)
 
 } // namespace
 
-WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, bool simulate)
+WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
     : QObject(&window)
     , m_window(window)
-    , m_backend(wheel::MakeHidBackend(simulate))
+    , m_backend(wheel::MakeHidBackend(simulation))
 {
     setObjectName(QStringLiteral("wheelDevice"));
     m_link = std::make_unique<wheel::UsbLink>(*m_backend, *this);

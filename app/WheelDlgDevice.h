@@ -33,7 +33,7 @@ class SimulatedWheelLight;
 class WheelDlgDevice final : public QObject, public wheel::ILinkHost, public wheel::IProtocolView {
     Q_OBJECT
 public:
-    WheelDlgDevice(CWheelDlg& window, bool simulate);
+    WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation);
     ~WheelDlgDevice() override;
 
     // The first show: threads, hot-plug watch and the watchdog start.

@@ -1,5 +1,6 @@
 // wheelctl: the editor's core without a window.
 
+#include "cli/Backend.h"
 #include "cli/Command.h"
 
 #include <algorithm>
@@ -58,14 +59,15 @@ void PrintHelp(std::ostream& out)
 {
     auto commands = wheelctl::Registry();
     std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    out << "Usage: wheelctl [--simulate] COMMAND [ARGS...]\n"
+    out << "Usage: wheelctl [--simulate[=absent]] COMMAND [ARGS...]\n"
            "\n"
            "The wheel light editor without a window: converts pictures into the\n"
            "wheel's column image and talks to the wheel light over USB HID.\n"
            "\n"
            "Global options:\n"
            "  --simulate   use the simulated wheel light instead of a real device\n"
-           "               (may stand anywhere on the command line)\n"
+           "               (may stand anywhere on the command line); --simulate=absent:\n"
+           "               a simulated wheel light that is not plugged in\n"
            "  -h, --help   show this help\n"
            "\n"
            "Commands:\n";
@@ -80,7 +82,9 @@ int main(int argc, char** argv)
 {
     wheelctl::Context context;
     std::vector<std::string> args(argv + 1, argv + argc);
-    context.simulate = wheelctl::TakeFlag(args, "--simulate");
+    std::string simulateError;
+    if (!wheelctl::TakeSimulateOption(args, context.simulate, simulateError))
+        return wheelctl::Fail(simulateError + " (see wheelctl --help)", 2);
     if (args.empty()) {
         PrintHelp(std::cerr);
         return 2;

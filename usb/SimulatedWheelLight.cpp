@@ -9,7 +9,10 @@
 
 namespace wheel {
 
-SimulatedWheelLight::SimulatedWheelLight() = default;
+SimulatedWheelLight::SimulatedWheelLight(bool plugged)
+    : m_bPlugged(plugged)
+{
+}
 
 SimulatedWheelLight::~SimulatedWheelLight() = default;
 

@@ -42,7 +42,8 @@ public:
         std::vector<std::uint8_t> bytes;  // 65 bytes unless a fault made it shorter
     };
 
-    SimulatedWheelLight();
+    // Unplugged (`plugged` false), it enumerates nothing until Plug.
+    explicit SimulatedWheelLight(bool plugged = true);
     ~SimulatedWheelLight() override;
 
     // IHidBackend

@@ -45,7 +45,7 @@ protected:
         wheel::MessageBox::StartRecording();
         wheel::MessageBox::ClearRecorded();
         wheel::AppOptions options;
-        options.simulate = true;
+        options.simulate = wheel::Simulation::Present;
         window = std::make_unique<CWheelDlg>(options);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
