@@ -60,8 +60,9 @@ public:
 
     // Waits up to timeoutMs for one input report and stores it with its report
     // ID in byte 0. Returns the length of the report including that byte (65
-    // for a well-formed one), 0 on timeout, -1 on an error (e.g. the device is
-    // gone). Never blocks longer than timeoutMs.
+    // for a well-formed one), 0 on timeout, -1 when the handle no longer works
+    // (the device is gone; every later read fails too). Never blocks longer
+    // than timeoutMs.
     virtual int Read(HidHandle handle, std::span<std::uint8_t, kInputReportBytes> report, int timeoutMs) = 0;
 
     // Closes a handle. The caller makes sure that no Read or Write on the same

@@ -229,7 +229,12 @@ int HidapiBackend::Read(HidHandle handle, std::span<std::uint8_t, kInputReportBy
     // One byte more than a report can hold, so that an over-long report shows
     // as one.
     std::uint8_t data[kInputReportBytes];
+    errno = 0;
     const int n = hid_read_timeout(device, data, sizeof data, timeoutMs);
+    // A signal that cut the wait short is not the device's fault; anything
+    // else (hidraw: poll's hang-up, EIO) means the device has gone.
+    if (n < 0 && errno == EINTR)
+        return 0;
     if (n <= 0)
         return n;
     // hidraw delivers the reports of a device without numbered reports without
