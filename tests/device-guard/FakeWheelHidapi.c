@@ -1,8 +1,9 @@
 /* A stand-in for hidapi, loaded with LD_PRELOAD: it reports one wheel light
  * (0483:5750 at /dev/hidraw-fake-wheel) and lets it be opened and written,
  * without touching any device. Every call that would reach a device is
- * appended as one line to the file named by WHEEL_FAKE_HIDAPI_LOG:
- * "enumerate", "open PATH", "write BYTES", "close". With it, a run of the test
+ * appended as one line to the file named by WHEEL_FAKE_HIDAPI_LOG: "init"
+ * (a hidapi backend started), "enumerate", "open PATH", "write BYTES",
+ * "close". With it, a run of the test
  * suite shows whether any test would have opened a wheel light plugged into
  * the machine. */
 
@@ -38,7 +39,12 @@ static void note(const char* line)
     close(fd);
 }
 
-int hid_init(void) { return 0; }
+int hid_init(void)
+{
+    note("init");
+    return 0;
+}
+
 int hid_exit(void) { return 0; }
 
 struct hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short product_id)

@@ -23,15 +23,18 @@ wrap=""
 if command -v xvfb-run >/dev/null 2>&1; then
     wrap='xvfb-run -a -s "-screen 0 1280x1024x24"'
 fi
-WHEEL_FAKE_HIDAPI_LOG=$log LD_PRELOAD=$shim eval "$wrap ctest --test-dir \"$build\" -LE e2e -j \"$(nproc)\" --output-on-failure"
+export WHEEL_FAKE_HIDAPI_LOG="$log" LD_PRELOAD="$shim"
+eval "$wrap ctest --test-dir \"$build\" -LE e2e -j \"$(nproc)\" --output-on-failure"
 status=$?
+unset LD_PRELOAD
 
+starts=$(grep -c '^init' "$log")
 enumerations=$(grep -c '^enumerate' "$log")
 opens=$(grep -c '^open' "$log")
 writes=$(grep -c '^write' "$log")
-echo "check-suite: the reported wheel light was enumerated $enumerations times, opened $opens times, written $writes times"
-if [ "$enumerations" -eq 0 ]; then
-    echo "check-suite: FAIL: the stand-in was never asked; was it loaded?"
+echo "check-suite: hidapi backends started $starts, the reported wheel light enumerated $enumerations times, opened $opens times, written $writes times"
+if [ "$starts" -eq 0 ]; then
+    echo "check-suite: FAIL: no test process started hidapi through the stand-in; was it loaded?"
     exit 1
 fi
 if [ "$opens" -ne 0 ] || [ "$writes" -ne 0 ] || [ $status -ne 0 ]; then
