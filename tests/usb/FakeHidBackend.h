@@ -249,11 +249,6 @@ public:
         ++m_nLosses;
         m_changed.notify_all();
     }
-    int Losses() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_nLosses;
-    }
     bool WaitForLosses(int count, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
         std::unique_lock lock(m_mutex);

@@ -28,9 +28,7 @@ TEST(WheelctlList, FindingNoneIsNotAnError)
         EXPECT_EQ(twice.status, 2) << args;
         EXPECT_EQ(twice.out, "wheelctl: --simulate is given more than once (see wheelctl --help)\n") << args;
     }
-    const auto unknown = wheeltest::RunWheelctl("--simulate=maybe list");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.out.find("--simulate=maybe"), std::string::npos) << unknown.out;
+    EXPECT_EQ(wheeltest::RunWheelctl("--simulate=maybe list").status, 2);
 }
 
 } // namespace
