@@ -7,13 +7,33 @@ namespace wheel {
 ParsedCommandLine ParseCommandLine(const QStringList& arguments)
 {
     ParsedCommandLine parsed;
+    // A flag of QCommandLineParser cannot also take a value, so
+    // --simulate=VALUE is read here and the rest goes to the parser.
+    const QString simulateWithValue = QStringLiteral("--simulate=");
+    QStringList rest;
+    std::optional<Simulation> simulation;
+    QString badSimulation;
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        optionsEnd = optionsEnd || (i > 0 && argument == QLatin1String("--"));
+        if (i > 0 && !optionsEnd && argument.startsWith(simulateWithValue)) {
+            simulation = SimulationFromOptionValue(argument.mid(simulateWithValue.size()).toStdString());
+            if (!simulation)
+                badSimulation = argument;
+            continue;
+        }
+        rest << argument;
+    }
+
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Editor for the bicycle wheel light"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
     const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Use a simulated wheel light instead of the USB device."));
+                                      QStringLiteral("Use a simulated wheel light instead of the USB device "
+                                                     "(--simulate=absent: one that is not plugged in)."));
     parser.addOption(help);
     parser.addOption(version);
     const QCommandLineOption lang(QStringLiteral("lang"),
@@ -22,7 +42,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                   QStringLiteral("LANG"));
     parser.addOption(simulate);
     parser.addOption(lang);
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(rest)) {
         parsed.exit = true;
         parsed.exitCode = 2;
         parsed.output = parser.errorText() + QStringLiteral("\n\n") + parser.helpText();
@@ -38,6 +58,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         parsed.output = QStringLiteral("wheel-editor 2.0\n");
         return parsed;
     }
+    if (!badSimulation.isEmpty()) {
+        parsed.exit = true;
+        parsed.exitCode = 2;
+        parsed.output = QStringLiteral("Unknown value in %1: use --simulate or --simulate=absent\n\n").arg(badSimulation)
+                      + parser.helpText();
+        return parsed;
+    }
     if (!parser.positionalArguments().isEmpty()) {
         parsed.exit = true;
         parsed.exitCode = 2;
@@ -45,7 +72,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                       + QStringLiteral("\n\n") + parser.helpText();
         return parsed;
     }
-    parsed.options.simulate = parser.isSet(simulate);
+    if (simulation)
+        parsed.options.simulate = *simulation;
+    else if (parser.isSet(simulate))
+        parsed.options.simulate = Simulation::Present;
     parsed.options.lang = parser.value(lang);
     return parsed;
 }

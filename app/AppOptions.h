@@ -1,5 +1,7 @@
 #pragma once
-// The editor's command line: wheel-editor [--simulate] [--lang LANG]
+// The editor's command line: wheel-editor [--simulate[=absent]] [--lang LANG]
+
+#include "usb/HidBackend.h"
 
 #include <QString>
 #include <QStringList>
@@ -7,7 +9,7 @@
 namespace wheel {
 
 struct AppOptions {
-    bool simulate = false;   // talk to the simulated wheel light instead of USB
+    Simulation simulate = Simulation::Off;  // the simulated wheel light instead of USB
     QString lang;            // --lang: "en" or "zh"; empty follows the system's locale
 };
 

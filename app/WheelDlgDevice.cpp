@@ -17,10 +17,10 @@ QString Text(const std::string& utf8)
 
 } // namespace
 
-WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, bool simulate)
+WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
     : QObject(&window)
     , m_window(window)
-    , m_backend(wheel::MakeHidBackend(simulate))
+    , m_backend(wheel::MakeHidBackend(simulation))
 {
     setObjectName(QStringLiteral("wheelDevice"));
     m_link = std::make_unique<wheel::UsbLink>(*m_backend, *this);
@@ -70,11 +70,22 @@ wheel::SimulatedWheelLight* WheelDlgDevice::Simulated() const
 
 void WheelDlgDevice::OnDeviceChanged(wheel::DeviceChange change, const QString& path)
 {
-    if (m_link->OnDeviceChange(change, path.toStdString())) {
-        m_window.m_bConnected = 0;
-        m_protocol->OnDeviceRemoved();
-    }
+    if (m_link->OnDeviceChange(change, path.toStdString()))
+        DeviceRemoved();
     DrainEffects();
+}
+
+void WheelDlgDevice::TakeLoss()
+{
+    if (m_link->TakeLoss())
+        DeviceRemoved();
+    DrainEffects();
+}
+
+void WheelDlgDevice::DeviceRemoved()
+{
+    m_window.m_bConnected = 0;
+    m_protocol->OnDeviceRemoved();
 }
 
 void WheelDlgDevice::Post(std::function<void()> effect)
@@ -116,6 +127,11 @@ void WheelDlgDevice::AppendLog(const std::string& text, int withTime, int withNe
 void WheelDlgDevice::OnAnswer(std::uint8_t code)
 {
     m_protocol->OnAnswer(code);
+}
+
+void WheelDlgDevice::OnDeviceLost()
+{
+    QMetaObject::invokeMethod(this, &WheelDlgDevice::TakeLoss, Qt::QueuedConnection);
 }
 
 void WheelDlgDevice::AppendLog(const std::string& text, bool withTime)

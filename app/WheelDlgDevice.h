@@ -33,7 +33,7 @@ class SimulatedWheelLight;
 class WheelDlgDevice final : public QObject, public wheel::ILinkHost, public wheel::IProtocolView {
     Q_OBJECT
 public:
-    WheelDlgDevice(CWheelDlg& window, bool simulate);
+    WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation);
     ~WheelDlgDevice() override;
 
     // The first show: threads, hot-plug watch and the watchdog start.
@@ -51,6 +51,7 @@ public:
     // ILinkHost: the link's log lines and the device's answers.
     void AppendLog(const std::string& text, int withTime, int withNewline) override;
     void OnAnswer(std::uint8_t code) override;
+    void OnDeviceLost() override;
 
     // IProtocolView
     void AppendLog(const std::string& text, bool withTime) override;
@@ -64,6 +65,8 @@ public:
 private:
     void Post(std::function<void()> effect);
     void OnDeviceChanged(wheel::DeviceChange change, const QString& path);
+    void TakeLoss();
+    void DeviceRemoved();
 
     CWheelDlg& m_window;
     std::unique_ptr<wheel::IHidBackend> m_backend;

@@ -19,6 +19,7 @@ public:
 
     void AppendLog(const std::string&, int, int) override {}
     void OnAnswer(std::uint8_t code) override { protocol->OnAnswer(code); }
+    void OnDeviceLost() override {}  // the simulated light stays plugged in
     void AppendLog(const std::string&, bool) override {}
     void ReplaceLog(const std::string&) override {}
     void ShowMessage(const std::string&, const std::string&) override {}

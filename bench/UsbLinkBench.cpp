@@ -17,6 +17,7 @@ public:
     wheel::UsbLink* link = nullptr;
 
     void AppendLog(const std::string&, int, int) override {}
+    void OnDeviceLost() override {}  // the simulated light stays plugged in
     void OnAnswer(std::uint8_t code) override
     {
         if (code == wheel::AnswerNext) {

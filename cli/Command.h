@@ -1,6 +1,8 @@
 #pragma once
 // wheelctl's commands register themselves here; main() picks one by name.
 
+#include "usb/HidBackend.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,7 +14,7 @@ class QCoreApplication;
 namespace wheelctl {
 
 struct Context {
-    bool simulate = false;            // --simulate: the simulated wheel light
+    wheel::Simulation simulate = wheel::Simulation::Off;  // --simulate[=absent]: the simulated wheel light
     std::vector<std::string> args;    // the command's own arguments
 };
 

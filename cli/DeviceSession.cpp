@@ -90,7 +90,7 @@ DeviceSession::DeviceSession(const Context& context, const std::optional<std::st
     }
     const bool ownNews = backend->WatchChanges([this](wheel::DeviceChange change, const std::string& path) {
         std::lock_guard lock(m_changeMutex);
-        m_changes.emplace_back(change, path);
+        m_changes.push_back({false, change, path});
     });
     if (!ownNews) {
         // A real device: watch the system (libudev, or polling) as the window does.
@@ -104,7 +104,7 @@ DeviceSession::DeviceSession(const Context& context, const std::optional<std::st
         QObject::connect(m_monitor.get(), &wheel::HotplugMonitor::deviceChanged,
                          [this](wheel::DeviceChange change, const QString& devnode) {
                              std::lock_guard lock(m_changeMutex);
-                             m_changes.emplace_back(change, devnode.toStdString());
+                             m_changes.push_back({false, change, devnode.toStdString()});
                          });
         m_monitor->Start(*backend);
     }
@@ -147,7 +147,7 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
 void DeviceSession::HandleChanges()
 {
     for (;;) {
-        std::pair<wheel::DeviceChange, std::string> change;
+        Change change;
         {
             std::lock_guard lock(m_changeMutex);
             if (m_changes.empty())
@@ -155,7 +155,7 @@ void DeviceSession::HandleChanges()
             change = m_changes.front();
             m_changes.pop_front();
         }
-        if (m_link->OnDeviceChange(change.first, change.second))
+        if (change.lost ? m_link->TakeLoss() : m_link->OnDeviceChange(change.change, change.path))
             m_protocol->OnDeviceRemoved();
     }
 }
@@ -174,6 +174,12 @@ void DeviceSession::AppendLog(const std::string& text, int, int withNewline)
 void DeviceSession::OnAnswer(std::uint8_t code)
 {
     m_protocol->OnAnswer(code);
+}
+
+void DeviceSession::OnDeviceLost()
+{
+    std::lock_guard lock(m_changeMutex);
+    m_changes.push_back({true, wheel::DeviceChange::Removed, {}});
 }
 
 void DeviceSession::AppendLog(const std::string& text, bool)

@@ -43,6 +43,7 @@ public:
     // ILinkHost
     void AppendLog(const std::string& text, int withTime, int withNewline) override;
     void OnAnswer(std::uint8_t code) override;
+    void OnDeviceLost() override;
 
     // IProtocolView
     void AppendLog(const std::string& text, bool withTime) override;
@@ -67,8 +68,15 @@ private:
     std::unique_ptr<wheel::WheelProtocol> m_protocol;
 
     std::mutex m_printMutex;
+    // A device change from the system or the backend, or (lost) the link's
+    // news that a read or write found the device gone.
+    struct Change {
+        bool lost = false;
+        wheel::DeviceChange change = wheel::DeviceChange::Removed;
+        std::string path;
+    };
     std::mutex m_changeMutex;
-    std::deque<std::pair<wheel::DeviceChange, std::string>> m_changes;
+    std::deque<Change> m_changes;
 };
 
 } // namespace wheelctl

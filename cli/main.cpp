@@ -1,5 +1,6 @@
 // wheelctl: the editor's core without a window.
 
+#include "cli/Backend.h"
 #include "cli/Command.h"
 
 #include <QCoreApplication>
@@ -88,14 +89,15 @@ void PrintHelp(std::ostream& out)
 {
     auto commands = wheelctl::Registry();
     std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    out << "Usage: wheelctl [--simulate] [--lang LANG] COMMAND [ARGS...]\n"
+    out << "Usage: wheelctl [--simulate[=absent]] [--lang LANG] COMMAND [ARGS...]\n"
            "\n"
            "The wheel light editor without a window: converts pictures into the\n"
            "wheel's column image and talks to the wheel light over USB HID.\n"
            "\n"
            "Global options:\n"
            "  --simulate   use the simulated wheel light instead of a real device\n"
-           "               (may stand anywhere on the command line)\n"
+           "               (may stand anywhere on the command line); --simulate=absent:\n"
+           "               a simulated wheel light that is not plugged in\n"
            "  --lang LANG  the language of the editor's log lines and messages: en\n"
            "               or zh (default: the system's, Chinese unless English)\n"
            "  -h, --help   show this help\n"
@@ -112,7 +114,9 @@ int main(int argc, char** argv)
 {
     wheelctl::Context context;
     std::vector<std::string> args(argv + 1, argv + argc);
-    context.simulate = wheelctl::TakeFlag(args, "--simulate");
+    std::string simulateError;
+    if (!wheelctl::TakeSimulateOption(args, context.simulate, simulateError))
+        return wheelctl::Fail(simulateError + " (see wheelctl --help)", 2);
     std::string lang;
     bool langMissing = false;
     wheelctl::TakeOption(args, "--lang", lang, langMissing);

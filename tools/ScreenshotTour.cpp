@@ -240,7 +240,7 @@ int main(int argc, char** argv)
     {
         wheel::InstallLanguage(wheel::UiLanguage::Chinese);
         wheel::AppOptions options;
-        options.simulate = true;
+        options.simulate = wheel::Simulation::Present;
         CWheelDlg dlg(options);
         dlg.show();
         QTest::qWaitForWindowExposed(&dlg);
@@ -251,7 +251,7 @@ int main(int argc, char** argv)
         // The same window in English, with a picture downloaded.
         wheel::InstallLanguage(wheel::UiLanguage::English);
         wheel::AppOptions options;
-        options.simulate = true;
+        options.simulate = wheel::Simulation::Present;
         CWheelDlg dlg(options);
         dlg.show();
         QTest::qWaitForWindowExposed(&dlg);

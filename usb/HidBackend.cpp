@@ -5,10 +5,16 @@
 
 namespace wheel {
 
-std::unique_ptr<IHidBackend> MakeHidBackend(bool simulate)
+std::unique_ptr<IHidBackend> MakeHidBackend(Simulation simulation)
 {
-    if (simulate)
+    switch (simulation) {
+    case Simulation::Present:
         return std::make_unique<SimulatedWheelLight>();
+    case Simulation::Absent:
+        return std::make_unique<SimulatedWheelLight>(false);
+    case Simulation::Off:
+        break;
+    }
     return std::make_unique<HidapiBackend>();
 }
 

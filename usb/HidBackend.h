@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wheel {
@@ -58,8 +60,9 @@ public:
 
     // Waits up to timeoutMs for one input report and stores it with its report
     // ID in byte 0. Returns the length of the report including that byte (65
-    // for a well-formed one), 0 on timeout, -1 on an error (e.g. the device is
-    // gone). Never blocks longer than timeoutMs.
+    // for a well-formed one), 0 on timeout, -1 when the handle no longer works
+    // (the device is gone; every later read fails too). Never blocks longer
+    // than timeoutMs.
     virtual int Read(HidHandle handle, std::span<std::uint8_t, kInputReportBytes> report, int timeoutMs) = 0;
 
     // Closes a handle. The caller makes sure that no Read or Write on the same
@@ -80,8 +83,29 @@ public:
     }
 };
 
-// The one place that chooses the backend: the simulated wheel light when
-// `simulate` is set, hidapi (hidraw) otherwise.
-std::unique_ptr<IHidBackend> MakeHidBackend(bool simulate);
+// Which wheel light a program talks to: the real one, or the simulated one,
+// plugged in (--simulate) or not (--simulate=absent, the "no wheel light" case).
+enum class Simulation { Off, Present, Absent };
+
+// The value of "--simulate=VALUE": "absent" or "present"; an empty value is
+// plain --simulate. Nothing for any other value.
+inline std::optional<Simulation> SimulationFromOptionValue(std::string_view value)
+{
+    if (value.empty() || value == "present")
+        return Simulation::Present;
+    if (value == "absent")
+        return Simulation::Absent;
+    return std::nullopt;
+}
+
+// The one place that chooses the backend: hidapi (hidraw) for the real wheel
+// light, the simulated one otherwise.
+std::unique_ptr<IHidBackend> MakeHidBackend(Simulation simulation);
+
+// While this environment variable is set (the test suite sets it for every
+// test that runs on the host), the hidapi backend refuses to open or write to
+// a device: it says so on stderr and aborts, so that no test can ever touch a
+// wheel light plugged into the machine. Enumeration stays allowed.
+inline constexpr const char* kNoRealDeviceVariable = "WHEEL_NO_REAL_DEVICE";
 
 } // namespace wheel

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -76,6 +78,21 @@ OpenFailure OpenFailureFromErrno(int error)
     default:
         return OpenFailure::Other;
     }
+}
+
+// The test suite's guard (kNoRealDeviceVariable): a test that gets this far
+// would talk to whatever wheel light is plugged in, so it must fail loudly
+// rather than go on.
+void RefuseUnderTestSuite(const char* what, const std::string& target)
+{
+    const char* guard = std::getenv(kNoRealDeviceVariable);
+    if (!guard || !*guard)
+        return;
+    std::fprintf(stderr,
+                 "wheel light: %s is set (the test suite is running): refusing to %s the real HID device %s\n",
+                 kNoRealDeviceVariable, what, target.c_str());
+    std::fflush(stderr);
+    std::abort();
 }
 
 } // namespace
@@ -152,6 +169,7 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate(std::uint16_t vendorId, std:
 
 HidHandle HidapiBackend::Open(const std::string& path, OpenFailure* failure)
 {
+    RefuseUnderTestSuite("open", path);
     errno = 0;
     hid_device* device = hid_open_path(path.c_str());
     const int savedErrno = errno;
@@ -181,6 +199,7 @@ hid_device* HidapiBackend::Device(HidHandle handle) const
 
 int HidapiBackend::Write(HidHandle handle, std::span<const std::uint8_t, kInputReportBytes> report, int* errorCode)
 {
+    RefuseUnderTestSuite("write to", "handle " + std::to_string(handle));
     hid_device* device = Device(handle);
     if (!device) {
         if (errorCode)
@@ -210,7 +229,12 @@ int HidapiBackend::Read(HidHandle handle, std::span<std::uint8_t, kInputReportBy
     // One byte more than a report can hold, so that an over-long report shows
     // as one.
     std::uint8_t data[kInputReportBytes];
+    errno = 0;
     const int n = hid_read_timeout(device, data, sizeof data, timeoutMs);
+    // A signal that cut the wait short is not the device's fault; anything
+    // else (hidraw: poll's hang-up, EIO) means the device has gone.
+    if (n < 0 && errno == EINTR)
+        return 0;
     if (n <= 0)
         return n;
     // hidraw delivers the reports of a device without numbered reports without

@@ -9,7 +9,10 @@
 
 namespace wheel {
 
-SimulatedWheelLight::SimulatedWheelLight() = default;
+SimulatedWheelLight::SimulatedWheelLight(bool plugged)
+    : m_bPlugged(plugged)
+{
+}
 
 SimulatedWheelLight::~SimulatedWheelLight() = default;
 
@@ -63,6 +66,7 @@ int SimulatedWheelLight::Write(HidHandle handle, std::span<const std::uint8_t, k
 {
     std::vector<std::uint8_t> bytes(report.begin(), report.end());
     bool vanished = false;
+    bool announce = true;
     {
         std::lock_guard lock(m_mutex);
         if (!m_bPlugged || !m_open.contains(handle)) {
@@ -78,6 +82,7 @@ int SimulatedWheelLight::Write(HidHandle handle, std::span<const std::uint8_t, k
         if (m_faults.removeAfterReports > 0 && m_nReportsTaken == m_faults.removeAfterReports) {
             VanishLocked();
             vanished = true;
+            announce = !m_faults.removeUnannounced;
         } else if (!m_faults.silent) {
             std::vector<std::uint8_t> answer(kInputReportBytes, 0);
             answer[0] = m_faults.wrongReportId ? 1 : 0;
@@ -91,7 +96,7 @@ int SimulatedWheelLight::Write(HidHandle handle, std::span<const std::uint8_t, k
         }
     }
     Record(Exchange::Direction::Out, std::move(bytes));
-    if (vanished)
+    if (vanished && announce)
         Notify(DeviceChange::Removed);
     return static_cast<int>(kInputReportBytes);
 }
@@ -156,7 +161,7 @@ void SimulatedWheelLight::VanishLocked()
     m_inputArrived.notify_all();
 }
 
-void SimulatedWheelLight::Unplug()
+void SimulatedWheelLight::Unplug(bool announce)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -164,10 +169,11 @@ void SimulatedWheelLight::Unplug()
             return;
         VanishLocked();
     }
-    Notify(DeviceChange::Removed);
+    if (announce)
+        Notify(DeviceChange::Removed);
 }
 
-void SimulatedWheelLight::Plug()
+void SimulatedWheelLight::Plug(bool announce)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -175,7 +181,8 @@ void SimulatedWheelLight::Plug()
             return;
         m_bPlugged = true;
     }
-    Notify(DeviceChange::Arrived);
+    if (announce)
+        Notify(DeviceChange::Arrived);
 }
 
 bool SimulatedWheelLight::Plugged() const

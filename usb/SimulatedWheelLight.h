@@ -34,6 +34,7 @@ public:
         std::optional<std::uint8_t> answerCode{}; // answers with this code instead
         int removeAfterReports = 0;            // > 0: vanishes right after taking the n-th report
                                                // (counted from SetFaults), without answering it
+        bool removeUnannounced = false;        // that removal sends no news (the system's notice got lost)
         OpenFailure openFailure = OpenFailure::None;  // every Open fails like this
     };
 
@@ -42,7 +43,8 @@ public:
         std::vector<std::uint8_t> bytes;  // 65 bytes unless a fault made it shorter
     };
 
-    SimulatedWheelLight();
+    // Unplugged (`plugged` false), it enumerates nothing until Plug.
+    explicit SimulatedWheelLight(bool plugged = true);
     ~SimulatedWheelLight() override;
 
     // IHidBackend
@@ -56,9 +58,10 @@ public:
     void SetFaults(const Faults& faults);
 
     // Pulls the device out (open handles die, pending answers are lost) or
-    // plugs it back in; both are reported through WatchChanges.
-    void Unplug();
-    void Plug();
+    // plugs it back in; both are reported through WatchChanges unless
+    // `announce` is false, which plays a notice that got lost on the way.
+    void Unplug(bool announce = true);
+    void Plug(bool announce = true);
     bool Plugged() const;
 
     // Queues an input report as the device would send it unasked, e.g. a

@@ -1,6 +1,7 @@
 #include "usb/UsbLink.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace wheel {
 
@@ -144,6 +145,7 @@ bool UsbLink::ConnectDevice()
     m_hWriteDevice = write;
     m_bLinkUp = true;
     m_bSending = false;
+    m_bLossAnnounced = false;
     ++m_nConnection;
     m_stateChanged.notify_all();
     return true;
@@ -187,11 +189,16 @@ UsbLink::WriteOutcome UsbLink::WriteOnce(const std::array<std::uint8_t, kInputRe
     return {written, 0};
 }
 
-void UsbLink::LogWriteFailure(int errorCode)
+void UsbLink::ReportWriteFailure(int errorCode, std::uint64_t connection)
 {
     if (errorCode == 0) {
         // The link went down between the checks and the write.
         Log("设备未找到");
+        return;
+    }
+    if (errorCode == kWriteErrorNotConnected) {
+        // The device has gone: the user hears of it as of an unplug.
+        NoteLoss(connection);
         return;
     }
     m_host.AppendLog("发送失败，错误代码：" + std::to_string(errorCode), 1, 1);
@@ -264,7 +271,7 @@ bool UsbLink::SendReport(std::uint8_t slot, std::uint8_t chunk, std::span<const 
     }
     if (outcome.result >= 0)
         return true;
-    LogWriteFailure(outcome.errorCode);
+    ReportWriteFailure(outcome.errorCode, connection);
     return false;
 }
 
@@ -290,7 +297,7 @@ void UsbLink::WriteWatchThreadProc()
         m_stateChanged.notify_all();
         if (m_nWriteLeft == ticket && outcome.result < 0) {
             lock.unlock();
-            LogWriteFailure(outcome.errorCode);
+            ReportWriteFailure(outcome.errorCode, connection);
             lock.lock();
         }
     }
@@ -339,8 +346,9 @@ void UsbLink::ReaderThreadProc()
         if (length == 0)
             continue;
         if (length < 0) {
-            // Read errors are not reported: a device that has gone shows up
-            // through the removal notice. Don't spin meanwhile.
+            // The handle is dead: the device has gone, whether or not its
+            // removal notice comes. Don't spin until the owner closes the link.
+            NoteLoss(connection);
             std::unique_lock lock(m_mutex);
             m_stateChanged.wait_for(lock, m_timing.readErrorPause, [&] {
                 return m_bStopping || !m_bLinkUp || m_nConnection != connection;
@@ -358,12 +366,40 @@ void UsbLink::ReaderThreadProc()
     }
 }
 
+void UsbLink::NoteLoss(std::uint64_t connection)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_bLinkUp || m_nConnection != connection || m_nLostConnection == connection)
+            return;
+        m_nLostConnection = connection;
+    }
+    m_host.OnDeviceLost();
+}
+
+bool UsbLink::TakeLoss()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_bLinkUp || m_nLostConnection != m_nConnection)
+            return false;
+        m_bLossAnnounced = true;
+    }
+    Log("设备被拔出");
+    CloseDevice();
+    return true;
+}
+
 bool UsbLink::OnDeviceChange(DeviceChange change, const std::string& path)
 {
     bool linkUp = false;
     {
         std::lock_guard lock(m_mutex);
         if (m_strDevicePath.empty() || path != m_strDevicePath)
+            return false;
+        // Notices come in order: after an arrival, a removal is a new one.
+        const bool announced = std::exchange(m_bLossAnnounced, false);
+        if (announced && change == DeviceChange::Removed)
             return false;
         linkUp = m_bLinkUp;
     }

@@ -33,6 +33,12 @@ public:
     // The answer code (byte 1) of each accepted input report, on the reader
     // thread. May call SendReport.
     virtual void OnAnswer(std::uint8_t code) = 0;
+    // A read or a write found the wheel light gone while the link was up; its
+    // removal notice may never come (an unplug and re-plug between two polls,
+    // a lost event). Called on any thread, at most once per connection, never
+    // with the link's locks held: the host hands it to its own thread and
+    // calls UsbLink::TakeLoss there.
+    virtual void OnDeviceLost() = 0;
 };
 
 // The log line that follows a failed open when the system refused access.
@@ -85,7 +91,15 @@ public:
     // The arrival or removal of a HID device, on the owner's thread. Returns
     // true when the wheel light itself was pulled out: the link is closed then,
     // and the owner drops its connected state and fails a running operation.
+    // The removal notice of a loss that TakeLoss has already reported is
+    // passed over.
     bool OnDeviceChange(DeviceChange change, const std::string& path);
+
+    // The owner's side of ILinkHost::OnDeviceLost, on its thread. When the
+    // connection found gone is still the current one, logs and closes as a
+    // removal does ("设备被拔出", "关闭设备") and returns true: the owner then
+    // does what it does when OnDeviceChange returns true.
+    bool TakeLoss();
 
 private:
     struct WriteOutcome {
@@ -97,7 +111,8 @@ private:
     void WriteWatchThreadProc();
     WriteOutcome WriteOnce(const std::array<std::uint8_t, kInputReportBytes>& report, std::uint64_t connection);
     void ReleaseHandles();
-    void LogWriteFailure(int errorCode);
+    void ReportWriteFailure(int errorCode, std::uint64_t connection);
+    void NoteLoss(std::uint64_t connection);
     void Log(const char* text, int withTime = 1, int withNewline = 1);
 
     IHidBackend& m_backend;
@@ -112,6 +127,8 @@ private:
     bool m_bSending = false;
     std::string m_strDevicePath;
     std::uint64_t m_nConnection = 0;  // counts successful searches
+    std::uint64_t m_nLostConnection = 0;  // the last connection a read or write found gone
+    bool m_bLossAnnounced = false;  // TakeLoss reported it; the removal notice may still come
 
     // The write handed to the write thread.
     std::array<std::uint8_t, kInputReportBytes> m_outputReport{};

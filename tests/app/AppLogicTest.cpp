@@ -172,11 +172,18 @@ TEST(CommandLine, SimulateFlagAndRefusals)
     const QString prog = QStringLiteral("wheel-editor");
     ParsedCommandLine plain = ParseCommandLine({prog});
     EXPECT_FALSE(plain.exit);
-    EXPECT_FALSE(plain.options.simulate);
+    EXPECT_EQ(plain.options.simulate, Simulation::Off);
 
     ParsedCommandLine sim = ParseCommandLine({prog, QStringLiteral("--simulate")});
     EXPECT_FALSE(sim.exit);
-    EXPECT_TRUE(sim.options.simulate);
+    EXPECT_EQ(sim.options.simulate, Simulation::Present);
+    ParsedCommandLine absent = ParseCommandLine({prog, QStringLiteral("--simulate=absent"), QStringLiteral("--lang=en")});
+    EXPECT_FALSE(absent.exit);
+    EXPECT_EQ(absent.options.simulate, Simulation::Absent);
+    EXPECT_EQ(absent.options.lang, QStringLiteral("en"));
+    ParsedCommandLine badValue = ParseCommandLine({prog, QStringLiteral("--simulate=maybe")});
+    EXPECT_EQ(badValue.exitCode, 2);
+    EXPECT_TRUE(badValue.output.startsWith(QStringLiteral("Unknown value in --simulate=maybe"))) << badValue.output.toStdString();
 
     EXPECT_TRUE(plain.options.lang.isEmpty());
     ParsedCommandLine lang = ParseCommandLine({prog, QStringLiteral("--lang"), QStringLiteral("en")});
@@ -184,7 +191,7 @@ TEST(CommandLine, SimulateFlagAndRefusals)
     EXPECT_EQ(lang.options.lang, QStringLiteral("en"));
     ParsedCommandLine langEq = ParseCommandLine({prog, QStringLiteral("--simulate"), QStringLiteral("--lang=zh")});
     EXPECT_FALSE(langEq.exit);
-    EXPECT_TRUE(langEq.options.simulate);
+    EXPECT_EQ(langEq.options.simulate, Simulation::Present);
     EXPECT_EQ(langEq.options.lang, QStringLiteral("zh"));
     ParsedCommandLine langMissing = ParseCommandLine({prog, QStringLiteral("--lang")});
     EXPECT_TRUE(langMissing.exit);

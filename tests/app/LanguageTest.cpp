@@ -9,6 +9,7 @@
 #include "app/AboutDlg.h"
 #include "diy/DiyDlg.h"
 #include "protocol/SlotHelpDlg.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -228,7 +229,7 @@ TEST_F(English, ShownTextsWholeAndByPattern)
 
 TEST_F(English, WindowLogAndMessagesInEnglish)
 {
-    CWheelDlg dlg;
+    CWheelDlg dlg(wheeltest::NoWheelLight());
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Chiguang - Bicycle Wheel Light Editor V2.0"));
     EXPECT_EQ(dlg.findChild<QPushButton*>(QStringLiteral("btnOpenPicture"))->text(), QStringLiteral("Open picture"));
     EXPECT_EQ(dlg.findChild<QPushButton*>(QStringLiteral("btnCalibrate"))->text(), QStringLiteral("Calibrate"));
@@ -294,7 +295,7 @@ int ExpectTextsFit(QWidget& window)
 
 TEST_F(English, TextsFitTheirControls)
 {
-    CWheelDlg main;
+    CWheelDlg main(wheeltest::NoWheelLight());
     EXPECT_GT(ExpectTextsFit(main), 35);
     CAboutDlg about;
     EXPECT_GE(ExpectTextsFit(about), 4);
@@ -307,7 +308,7 @@ TEST_F(English, TextsFitTheirControls)
 TEST_F(English, BackToChineseForWindowsMadeAfterwards)
 {
     wheel::InstallLanguage(UiLanguage::Chinese);
-    CWheelDlg dlg;
+    CWheelDlg dlg(wheeltest::NoWheelLight());
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("驰光--自行车风火轮编辑软件V2.0"));
     EXPECT_EQ(dlg.findChild<QPushButton*>(QStringLiteral("btnOpenPicture"))->text(), QStringLiteral("打开图片"));
 }
@@ -331,7 +332,7 @@ TEST_F(English, UntranslatedRequestWarnsAndShowsChinese)
 {
     const wheel::LanguageChoice choice = wheel::SetUpLanguage(QStringLiteral("fr"));
     EXPECT_FALSE(choice.warning.isEmpty());
-    CWheelDlg dlg;
+    CWheelDlg dlg(wheeltest::NoWheelLight());
     EXPECT_EQ(dlg.findChild<QPushButton*>(QStringLiteral("btnOpenPicture"))->text(), QStringLiteral("打开图片"));
 }
 
@@ -344,7 +345,7 @@ TEST(SystemLanguage, WindowFollowsTheLocale)
         GTEST_SKIP() << "run by CTest with a locale";
     const wheel::LanguageChoice choice = wheel::SetUpLanguage(QString());
     EXPECT_TRUE(choice.warning.isEmpty());
-    CWheelDlg dlg;
+    CWheelDlg dlg(wheeltest::NoWheelLight());
     const QString open = dlg.findChild<QPushButton*>(QStringLiteral("btnOpenPicture"))->text();
     wheel::InstallLanguage(UiLanguage::Chinese);
     EXPECT_EQ(open, expected == QLatin1String("en") ? QStringLiteral("Open picture") : QStringLiteral("打开图片"))

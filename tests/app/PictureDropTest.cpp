@@ -7,6 +7,7 @@
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "usb/SimulatedWheelLight.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -37,7 +38,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QFile::exists(Sample()));
         wheel::MessageBox::StartRecording();
-        dlg = std::make_unique<CWheelDlg>();
+        dlg = std::make_unique<CWheelDlg>(wheeltest::NoWheelLight());
         dlg->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
     }
@@ -92,7 +93,7 @@ protected:
 TEST_F(PictureDropTest, DroppedPictureLoadsAsTheOpenButtonDoes)
 {
     // The open button's result, in a window of its own.
-    CWheelDlg opened;
+    CWheelDlg opened(wheeltest::NoWheelLight());
     wheel::FileDialog::SetNextFileName(Sample());
     QTest::mouseClick(opened.findChild<QPushButton*>(QStringLiteral("btnOpenPicture")), Qt::LeftButton);
     ASSERT_TRUE(opened.m_bPictureLoaded);
@@ -113,7 +114,7 @@ TEST_F(PictureDropTest, DroppedNonPictureIsRefusedWithTheOpenMessage)
     ASSERT_TRUE(DropFiles(dlg.get(), {Sample()}));
     const QString bad = TextFile();
 
-    CWheelDlg opened;
+    CWheelDlg opened(wheeltest::NoWheelLight());
     wheel::FileDialog::SetNextFileName(bad);
     QTest::mouseClick(opened.findChild<QPushButton*>(QStringLiteral("btnOpenPicture")), Qt::LeftButton);
     const auto openMessages = wheel::MessageBox::Recorded();
@@ -136,7 +137,7 @@ TEST_F(PictureDropTest, NothingOpensDuringADownload)
     // never answers: it runs, with the open button disabled, until the
     // watchdog gives up.
     wheel::AppOptions options;
-    options.simulate = true;
+    options.simulate = wheel::Simulation::Present;
     dlg = std::make_unique<CWheelDlg>(options);
     dlg->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));

@@ -59,7 +59,7 @@ protected:
     {
         wheel::MessageBox::StartRecording();
         g_bDiyPictureReady = false;
-        dlg = std::make_unique<CWheelDlg>();
+        dlg = std::make_unique<CWheelDlg>(wheeltest::NoWheelLight());
         dlg->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
     }

@@ -24,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <mutex>
 #include <vector>
@@ -33,6 +34,8 @@ namespace {
 class Window final : public wheel::ILinkHost, public wheel::IProtocolView {
 public:
     void SetProtocol(wheel::WheelProtocol* protocol) { m_protocol = protocol; }
+    // Runs on the owner's thread when a read or write found the device gone.
+    std::function<void()> onLoss;
 
     // ILinkHost
     void AppendLog(const std::string& text, int, int withNewline) override
@@ -40,6 +43,10 @@ public:
         Print(withNewline ? text + "\n" : text);
     }
     void OnAnswer(std::uint8_t code) override { m_protocol->OnAnswer(code); }
+    void OnDeviceLost() override
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [this] { onLoss(); }, Qt::QueuedConnection);
+    }
 
     // IProtocolView
     void AppendLog(const std::string& text, bool) override { Print(text + "\n"); }
@@ -84,6 +91,12 @@ int main(int argc, char** argv)
     wheel::HotplugMonitor monitor;
     bool removed = false;
     bool back = false;
+    window.onLoss = [&] {
+        if (link.TakeLoss()) {
+            removed = true;
+            protocol.OnDeviceRemoved();
+        }
+    };
     QObject::connect(&monitor, &wheel::HotplugMonitor::deviceChanged, &app,
                      [&](wheel::DeviceChange change, const QString& devnode) {
                          if (link.OnDeviceChange(change, devnode.toStdString())) {

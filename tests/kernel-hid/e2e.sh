@@ -386,6 +386,41 @@ scenario_unplug() {
     [ "$outs" = 10 ] && [ "$ins" = 9 ] || fail "the device saw $outs reports and answered $ins, expected 10 and 9"
 }
 
+# Pulled out after the 10th report of a three-picture download and back 100 ms
+# later, while wheelctl hears no notice of either (it listens to the "udev"
+# source, which no udevd feeds in the guest): the download ends at once, as an
+# unplug ends it, and a second download connects afresh and fills the slots.
+scenario_replug() {
+    needs_command download
+    run_guest replug --unplug-after 10 --replug-ms 100 || return 1
+    local status lines
+    status=$(step_status download)
+    [ -n "$status" ] && [ "$status" != 0 ] || fail "the first download ended with status '${status}', expected a failure"
+    lines=$(step_output download | grep -E '设备被拔出|关闭设备|USB被拔出|没有应答|下载成功' | tr '\n' '|')
+    [ "$lines" = "设备被拔出|关闭设备|[驰光--自行车风火轮编辑软件V2.0] 下载失败，USB被拔出!|" ] ||
+        fail "the first download's lines: $lines"
+    echo "replug: the first download ended after $(step_output download | sed -n 's/^wall \(.*\) s$/\1/p') s (wheelctl's start included)"
+
+    expect_status again 0
+    lines=$(step_output again | grep -E '尝试连接风火轮|风火轮已经找到|下载成功！' | tr '\n' '|')
+    [ "$lines" = "尝试连接风火轮|风火轮已经找到|下载成功！|" ] || fail "the second download's lines: $lines"
+
+    local dir=$run/expected
+    mkdir -p "$dir"
+    host_block "$dir/block.bin"
+    last_picture_block "$dir/block.bin" "$dir/block-last.bin"
+    { expected_block_lines 1 "$dir/block.bin"; expected_block_lines 2 "$dir/block.bin";
+      expected_block_lines 3 "$dir/block-last.bin"; } > "$dir/again.txt"
+    tail -n 48 "$run/device.txt" > "$run/device-again.txt"
+    compare_files "$dir/again.txt" "$run/device-again.txt" "the second download's reports (computed vs device)"
+    local outs
+    outs=$(grep -c '^out ' "$run/device.txt")
+    [ "$outs" = 34 ] || fail "the device saw $outs reports, expected 10 before the unplug and 24 after"
+    compare_files "$dir/block.bin" "$run/slots/slot-1.bin" "slot 1"
+    compare_files "$dir/block.bin" "$run/slots/slot-2.bin" "slot 2"
+    compare_files "$dir/block-last.bin" "$run/slots/slot-3.bin" "slot 3"
+}
+
 # A device that takes reports and never answers, and one that answers with an
 # unknown code: either way the download gives up after its 5-second bound.
 check_stalled_download() {

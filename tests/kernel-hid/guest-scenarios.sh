@@ -59,6 +59,16 @@ run_scenario() {
             wait_device || return 1
             step download wheelctl download /data/wheel-sample.png --slots 1,2,3 --48 on
             ;;
+        replug)
+            wait_device || return 1
+            # Without udevd no notice ever comes on the "udev" source: this
+            # wheelctl learns of the unplug only from its own reads and writes.
+            step download env WHEEL_UDEV_SOURCE=udev time -f "wall %e s" \
+                wheelctl download /data/wheel-sample.png --slots 1,2,3 --48 on
+            sleep 1
+            wait_device || return 1
+            step again wheelctl download /data/wheel-sample.png --slots 1,2,3 --48 on
+            ;;
         silent|wrong-code)
             wait_device || return 1
             step download time -f "wall %e s" wheelctl download /data/wheel-sample.png --slots 1 --48 on

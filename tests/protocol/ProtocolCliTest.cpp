@@ -176,8 +176,7 @@ TEST_F(ProtocolCli, FactoryResetSendsTheBuiltInPictures)
 
 TEST_F(ProtocolCli, WithoutAWheelLight)
 {
-    // No wheel light is attached to the machine that runs the tests.
-    const auto r = RunWheelctl("factory-reset");
+    const auto r = RunWheelctl("--simulate=absent factory-reset");
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.out, "尝试连接风火轮\n风火轮连接失败\n[温馨提示-_-] 请先连接USB到风火轮!")) << r.out;
 }

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <deque>
+#include <optional>
 
 namespace {
 
@@ -26,7 +27,7 @@ public:
     {
         light.WatchChanges([this](wheel::DeviceChange change, const std::string& path) {
             std::lock_guard lock(mutex);
-            changes.emplace_back(change, path);
+            changes.emplace_back(std::pair(change, path));
         });
         link.Start();
     }
@@ -38,17 +39,23 @@ public:
 
     void AppendLog(const std::string& text, int withTime, int) override { view.AppendLog(text, withTime != 0); }
     void OnAnswer(std::uint8_t code) override { protocol.OnAnswer(code); }
+    void OnDeviceLost() override
+    {
+        std::lock_guard lock(mutex);
+        changes.emplace_back(std::nullopt);
+    }
 
-    // What the window's thread does between events.
+    // What the window's thread does between events; nothing stands for the
+    // link's news of a lost device.
     void HandleChanges()
     {
-        std::deque<std::pair<wheel::DeviceChange, std::string>> pending;
+        std::deque<std::optional<std::pair<wheel::DeviceChange, std::string>>> pending;
         {
             std::lock_guard lock(mutex);
             pending.swap(changes);
         }
-        for (const auto& [change, path] : pending)
-            if (link.OnDeviceChange(change, path))
+        for (const auto& change : pending)
+            if (change ? link.OnDeviceChange(change->first, change->second) : link.TakeLoss())
                 protocol.OnDeviceRemoved();
     }
     bool RunUntilIdle()
@@ -68,7 +75,7 @@ public:
     wheel::UsbLink link;
     wheel::WheelProtocol protocol;
     std::mutex mutex;
-    std::deque<std::pair<wheel::DeviceChange, std::string>> changes;
+    std::deque<std::optional<std::pair<wheel::DeviceChange, std::string>>> changes;
 };
 
 wheel::ProtocolInputs ThreeSlots()
@@ -109,6 +116,39 @@ TEST(UsbProtocol, UnplugAfterTheSecondOfThreePictures)
     ASSERT_TRUE(window.RunUntilIdle());
     EXPECT_EQ(window.protocol.LastResult(), wheel::WheelProtocol::Result::Succeeded);
     EXPECT_TRUE(window.light.Slot(12).has_value());
+}
+
+TEST(UsbProtocol, ALightGoneWithoutNewsEndsTheDownloadAndIsFoundAgain)
+{
+    // Pulled out on the 10th report and back before anyone noticed: neither
+    // change is announced. The clock stands still, so only the link's own
+    // finding can end the download.
+    Window window;
+    wheel::SimulatedWheelLight::Faults faults;
+    faults.removeAfterReports = 10;
+    faults.removeUnannounced = true;
+    window.light.SetFaults(faults);
+    wheel::TransferBlock block{};
+    ASSERT_TRUE(window.protocol.OnDownload(ThreeSlots(), block));
+    ASSERT_TRUE(window.RunUntilIdle());
+    window.light.Plug(false);
+    window.light.SetFaults({});
+
+    EXPECT_EQ(window.protocol.LastResult(), wheel::WheelProtocol::Result::DeviceRemoved);
+    EXPECT_FALSE(window.protocol.Connected());
+    const std::string box = "box[" + std::string(wheel::kApplicationTitle) + "]: 下载失败，USB被拔出!";
+    std::vector<std::string> events = window.view.Take();
+    const auto progress = std::find(events.begin(), events.end(), "progress: 33");
+    ASSERT_NE(progress, events.end());
+    EXPECT_EQ(std::vector<std::string>(progress + 1, events.end()),
+              (std::vector<std::string>{"log: 设备被拔出", "log: 关闭设备", box, "buttons: on", "slots: off"}));
+
+    // The next download connects afresh and completes.
+    ASSERT_TRUE(window.protocol.OnDownload(ThreeSlots(), block));
+    ASSERT_TRUE(window.RunUntilIdle());
+    EXPECT_EQ(window.protocol.LastResult(), wheel::WheelProtocol::Result::Succeeded);
+    EXPECT_EQ(window.view.Events().front(), "log: 尝试连接风火轮");
+    EXPECT_EQ(window.light.ReportsTaken(), 24);
 }
 
 TEST(UsbProtocol, SilentWheelLightTimesOut)

@@ -45,7 +45,7 @@ protected:
         wheel::MessageBox::StartRecording();
         wheel::MessageBox::ClearRecorded();
         wheel::AppOptions options;
-        options.simulate = true;
+        options.simulate = wheel::Simulation::Present;
         window = std::make_unique<CWheelDlg>(options);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -164,6 +164,28 @@ TEST_F(WindowProtocol, UnplugDuringADownload)
     EXPECT_EQ(window->m_bConnected, 0);
     const QString log = Find<QPlainTextEdit>("editLog")->toPlainText();
     EXPECT_TRUE(log.contains(U("设备被拔出"))) << log.toStdString();
+}
+
+TEST_F(WindowProtocol, ALightGoneWithoutNewsEndsTheDownloadAndIsFoundAgain)
+{
+    LoadPicture();
+    Find<QCheckBox>("chkSlot3")->setChecked(true);
+    wheel::SimulatedWheelLight::Faults faults;
+    faults.removeAfterReports = 5;
+    faults.removeUnannounced = true;
+    device->Simulated()->SetFaults(faults);
+    Click("btnDownload");
+    ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("下载失败，USB被拔出!")) && OperationButtonsEnabled(); }));
+    EXPECT_EQ(window->m_bConnected, 0);
+    EXPECT_TRUE(Find<QPlainTextEdit>("editLog")->toPlainText().contains(U("设备被拔出")));
+
+    // Back, again without news: the next download connects afresh.
+    device->Simulated()->Plug(false);
+    device->Simulated()->SetFaults({});
+    Find<QCheckBox>("chkSlot3")->setChecked(true);
+    Click("btnDownload");
+    ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("图片下载完成!")); }));
+    EXPECT_EQ(Find<QPlainTextEdit>("editLog")->toPlainText().count(U("尝试连接风火轮")), 2);
 }
 
 TEST_F(WindowProtocol, CalibrationReplacesTheLogAndFactoryResetFillsEverySlot)

@@ -2,6 +2,7 @@
 // Shared by the window tests: one QApplication for the whole test program, with
 // the editor's fonts, and a wait that keeps the event loop running.
 
+#include "app/AppOptions.h"
 #include "dialogs/Fonts.h"
 
 #include <QApplication>
@@ -29,6 +30,15 @@ public:
 private:
     QApplication* m_app = nullptr;
 };
+
+// The main window's options in tests: a simulated wheel light that is not
+// plugged in, so that no window test can reach a real one.
+inline wheel::AppOptions NoWheelLight()
+{
+    wheel::AppOptions options;
+    options.simulate = wheel::Simulation::Absent;
+    return options;
+}
 
 // Runs the event loop until done() holds; false when it still does not after
 // timeoutMs.

@@ -243,6 +243,17 @@ public:
         if (reaction)
             reaction(code);
     }
+    void OnDeviceLost() override
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_nLosses;
+        m_changed.notify_all();
+    }
+    bool WaitForLosses(int count, std::chrono::milliseconds limit = std::chrono::seconds(5))
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, limit, [&] { return m_nLosses >= count; });
+    }
     void ReactToAnswers(std::function<void(std::uint8_t)> reaction)
     {
         std::lock_guard lock(m_mutex);
@@ -290,6 +301,7 @@ private:
     std::condition_variable m_changed;
     std::vector<Line> m_lines;
     std::vector<std::uint8_t> m_answers;
+    int m_nLosses = 0;
     std::function<void(std::uint8_t)> m_reaction;
 };
 

@@ -17,12 +17,18 @@ TEST(WheelctlList, ListsTheSimulatedLightWhereverTheOptionStands)
 
 TEST(WheelctlList, FindingNoneIsNotAnError)
 {
-    // The machine may or may not have a wheel light; either way the command
-    // succeeds, and every line it lists is one.
-    const auto result = wheeltest::RunWheelctl("list");
+    const auto result = wheeltest::RunWheelctl("list --simulate=absent");
     EXPECT_EQ(result.status, 0) << result.out;
-    EXPECT_EQ(result.out.find("sim:"), std::string::npos);
-    EXPECT_EQ(wheeltest::RunWheelctl("list extra").status, 2);
+    EXPECT_EQ(result.out, "no wheel light found\n");
+    EXPECT_EQ(wheeltest::RunWheelctl("--simulate list extra").status, 2);
+
+    // The simulation named once, and only with a value it knows.
+    for (const char* args : {"--simulate --simulate list", "--simulate=absent list --simulate"}) {
+        const auto twice = wheeltest::RunWheelctl(args);
+        EXPECT_EQ(twice.status, 2) << args;
+        EXPECT_EQ(twice.out, "wheelctl: --simulate is given more than once (see wheelctl --help)\n") << args;
+    }
+    EXPECT_EQ(wheeltest::RunWheelctl("--simulate=maybe list").status, 2);
 }
 
 } // namespace

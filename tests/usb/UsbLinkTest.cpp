@@ -177,11 +177,11 @@ TEST_F(UsbLinkTest, ReportWhileAWriteHangsIsRefusedAfterABoundedWait)
     link->Start();
     host.Clear();
     backend.HoldWrites(true);
-    backend.ScriptWrites({kWriteErrorNotConnected});
+    backend.ScriptWrites({kWriteErrorGeneralFailure});
     EXPECT_TRUE(link->SendReport(1, 2, Chunk(0)));
     backend.HoldWrites(false);
     ASSERT_TRUE(host.WaitForLines(1));
-    EXPECT_EQ(host.Texts(), (Texts{"发送失败，错误代码：1167"}));
+    EXPECT_EQ(host.Texts(), (Texts{"发送失败，错误代码：31"}));
 }
 
 TEST_F(UsbLinkTest, AnswersThatOvertakeTheWriteDoNotStallTheExchange)
@@ -311,26 +311,41 @@ TEST_F(UsbLinkTest, StoppingFromInsideAnAnswerEndsTheThreads)
     link.reset();
 }
 
-TEST_F(UsbLinkTest, AVanishedDeviceLeavesTheLinkUsable)
+TEST_F(UsbLinkTest, ADeviceFoundGoneIsToldOnceAsAnUnplugAndFoundAgain)
 {
     backend.SetDevices({kWheel});
     link->Start();
     link->ConnectDevice();
-    backend.FailReads(true);
-    backend.ScriptWrites({kWriteErrorNotConnected});
     host.Clear();
-    EXPECT_FALSE(link->SendReport(1, 0, Chunk(0)));
-    EXPECT_EQ(host.Texts(), (Texts{"发送失败，错误代码：1167"}));
-    EXPECT_TRUE(link->OnDeviceChange(DeviceChange::Removed, kWheel.path));
 
-    // Back again: the link works as before.
+    // A write and then every read find it gone; no removal notice came.
+    backend.ScriptWrites({kWriteErrorNotConnected});
+    EXPECT_FALSE(link->SendReport(1, 0, Chunk(0)));
+    backend.FailReads(true);
+    ASSERT_TRUE(host.WaitForLosses(1));
+    EXPECT_FALSE(host.WaitForLosses(2, 250ms));  // told once, whatever fails after
+    EXPECT_TRUE(host.Texts().empty());  // no "发送失败" of its own
+    EXPECT_TRUE(link->TakeLoss());
+    EXPECT_FALSE(link->LinkUp());
+    EXPECT_FALSE(link->TakeLoss());
+    // Its removal notice, should it come late, is old news; an arrival is not.
+    EXPECT_FALSE(link->OnDeviceChange(DeviceChange::Removed, kWheel.path));
+    EXPECT_FALSE(link->OnDeviceChange(DeviceChange::Arrived, kWheel.path));
+    EXPECT_EQ(host.Texts(), (Texts{"设备被拔出", "关闭设备", "设备已连接"}));
+
+    // Back: a fresh connection works; when its removal notice comes before
+    // the loss is taken, the loss is not told again.
     backend.FailReads(false);
-    link->ConnectDevice();
-    host.Clear();
+    ASSERT_TRUE(link->ConnectDevice());
     backend.QueueInput(Answer(AnswerNext));
     ASSERT_TRUE(host.WaitForAnswers(1));
     EXPECT_TRUE(link->SendReport(1, 1, Chunk(0)));
-    EXPECT_TRUE(host.Texts().empty());
+    host.Clear();
+    backend.FailReads(true);
+    ASSERT_TRUE(host.WaitForLosses(2));
+    EXPECT_TRUE(link->OnDeviceChange(DeviceChange::Removed, kWheel.path));
+    EXPECT_FALSE(link->TakeLoss());
+    EXPECT_EQ(host.Texts(), (Texts{"设备被拔出", "关闭设备"}));
 }
 
 TEST(HidapiErrors, TextsMapToCodesThatKeepTheirMeaning)
