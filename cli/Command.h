@@ -2,8 +2,11 @@
 // wheelctl's commands register themselves here; main() picks one by name.
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace wheel { struct OutputError; }
 
 namespace wheelctl {
 
@@ -33,5 +36,15 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 
 // Prints "wheelctl: MESSAGE" on stderr and returns 1 (or the given status).
 int Fail(const std::string& message, int status = 1);
+
+// wheelctl's own messages go to standard output until an output named "-"
+// takes it for its bytes; from then on they go to standard error.
+std::ostream& Messages();
+void TakeStandardOutput();
+
+// An output's name in messages: the path, or "standard output" for "-".
+std::string OutputName(const std::string& path);
+// "PATH: cannot write the WHAT: REASON".
+std::string OutputFailure(const wheel::OutputError& error, const std::string& what);
 
 } // namespace wheelctl

@@ -31,14 +31,16 @@ inline std::string Quote(const std::string& s)
 }
 
 // With `apart`, stderr is kept in `err` instead of following stdout.
-inline CliResult RunWheelctl(const std::string& args, bool apart = false)
+// `shell` runs first in the same shell (limits, traps).
+inline CliResult RunWheelctl(const std::string& args, bool apart = false, const std::string& shell = "")
 {
     CliResult result;
     char errPath[] = "/tmp/wheelctl-stderr-XXXXXX";
     const int errFd = apart ? ::mkstemp(errPath) : -1;
     if (errFd >= 0)
         ::close(errFd);
-    const std::string command = Quote(WheelctlPath()) + " " + args + (errFd >= 0 ? " 2>" + Quote(errPath) : " 2>&1");
+    const std::string command = shell + (shell.empty() ? "" : "; exec ") + Quote(WheelctlPath()) + " " + args
+        + (errFd >= 0 ? " 2>" + Quote(errPath) : " 2>&1");
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return result;

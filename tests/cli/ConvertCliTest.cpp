@@ -8,9 +8,12 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <tuple>
 
 namespace {
@@ -167,6 +170,82 @@ TEST_F(ConvertCli, JpegLayoutsOpenAndDamagedPicturesAreRefusedQuietly)
         EXPECT_EQ(r.err.rfind("wheelctl: " + path + ": ", 0), 0u) << r.err;
         EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
     }
+}
+
+TEST_F(ConvertCli, OutputsReplaceOnlyWhatTheyShould)
+{
+    cv::Mat drawing(120, 160, CV_8UC3, cv::Scalar(255, 255, 255));
+    cv::circle(drawing, {80, 60}, 40, cv::Scalar(0, 0, 0), cv::FILLED);
+    const std::string picture = Path("dot.png");
+    ASSERT_TRUE(cv::imwrite(picture, drawing));
+    wheel::WheelPicture expected;
+    expected.SetPicture(wheel::LoadPicture(picture).picture);
+    expected.RenderWheel(1);
+    const wheel::WheelFrame frame = expected.Frame();
+    const std::vector<unsigned char> frameBytes(frame.begin(), frame.end());
+    auto put = [this](const std::string& name, const std::string& text) { std::ofstream(Path(name)) << text; };
+
+    // A FIFO is written in place, a symlink's target replaced, a 0600 file
+    // with a second hard link keeps both.
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Our read end is open before wheelctl opens the FIFO, and what it writes
+    // fits the pipe: no thread, nothing to wait for.
+    const int fifoRead = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fifoRead, 0);
+    put("real.bin", "old");
+    fs::create_symlink("real.bin", Path("link.bin"));
+    put("private.png", "old");
+    fs::permissions(Path("private.png"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_hard_link(Path("private.png"), Path("private-too.png"));
+    const auto r = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(fifo) + " --block " + Quote(Path("link.bin"))
+                               + " --preview " + Quote(Path("private.png")));
+    std::vector<unsigned char> fromFifo(4096);
+    const ssize_t got = ::read(fifoRead, fromFifo.data(), fromFifo.size());
+    fromFifo.resize(std::size_t(std::max<ssize_t>(got, 0)));
+    ::close(fifoRead);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(fromFifo, frameBytes);
+    EXPECT_TRUE(fs::is_symlink(Path("link.bin")));
+    EXPECT_EQ(Read(Path("real.bin")).size(), 496u);
+    EXPECT_EQ(fs::status(Path("private.png")).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::hard_link_count(Path("private.png")), 2u);
+    EXPECT_EQ(Read(Path("private-too.png")), Read(Path("private.png")));
+    EXPECT_EQ(cv::imread(Path("private.png")).size(), cv::Size(312, 312));
+
+    // "-": the bytes alone on standard output.
+    const auto out = RunWheelctl("convert " + Quote(picture) + " --frame -", true);
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(std::vector<unsigned char>(out.out.begin(), out.out.end()), frameBytes);
+    EXPECT_NE(out.err.find("wrote the frame to standard output"), std::string::npos) << out.err;
+
+    // All or none: the preview cannot be written (files are limited to 512
+    // bytes), so the frame already swapped in goes back, the hard-linked
+    // file written in place gets its old bytes again, no temporary remains.
+    put("a.bin", "old a");
+    put("h.png", "old h");
+    fs::create_hard_link(Path("h.png"), Path("h-too.png"));
+    const auto before = std::distance(fs::directory_iterator(dir), {});
+    const std::string limit = "export LC_ALL=C; trap '' XFSZ; ulimit -f 1";  // the system's reasons in English
+    const auto failed = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(Path("a.bin")) + " --preview "
+                                    + Quote(Path("h.png")), true, limit);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "wheelctl: " + Path("h.png") + ": cannot write the preview: File too large\n");
+    EXPECT_EQ(Read(Path("a.bin")), std::vector<unsigned char>({'o', 'l', 'd', ' ', 'a'}));
+    EXPECT_EQ(Read(Path("h-too.png")), std::vector<unsigned char>({'o', 'l', 'd', ' ', 'h'}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), before);
+    const auto nowhere = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(Path("none/f.bin")), true, limit);
+    EXPECT_EQ(nowhere.err, "wheelctl: " + Path("none/f.bin") + ": cannot write the frame: No such file or directory\n");
+
+    // A transcript that fails after the download names itself and leaves the
+    // download's own result standing on a line of its own.
+    const auto download = RunWheelctl("--simulate download " + Quote(picture) + " --slots 1 --transcript "
+                                      + Quote(Path("t.txt")), true, limit);
+    EXPECT_EQ(download.status, 1);
+    EXPECT_EQ(download.err, "wheelctl: " + Path("t.txt") + ": cannot write the transcript: File too large\n"
+                            "wheelctl: the download itself succeeded\n");
+    EXPECT_FALSE(fs::exists(Path("t.txt")));
 }
 
 TEST_F(ConvertCli, UsageErrorsAndHelp)

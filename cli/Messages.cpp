@@ -1,0 +1,36 @@
+// Where wheelctl's messages go, and how a failed output is named.
+
+#include "cli/Command.h"
+
+#include "picture/OutputFile.h"
+
+#include <atomic>
+#include <iostream>
+
+namespace wheelctl {
+
+namespace {
+std::atomic<bool> g_stdoutTaken{false};
+}
+
+std::ostream& Messages()
+{
+    return g_stdoutTaken ? std::cerr : std::cout;
+}
+
+void TakeStandardOutput()
+{
+    g_stdoutTaken = true;
+}
+
+std::string OutputName(const std::string& path)
+{
+    return path == "-" ? "standard output" : path;
+}
+
+std::string OutputFailure(const wheel::OutputError& error, const std::string& what)
+{
+    return OutputName(error.path) + ": cannot write the " + what + ": " + error.reason;
+}
+
+} // namespace wheelctl
