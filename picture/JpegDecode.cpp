@@ -14,6 +14,8 @@ namespace wheel {
 
 namespace {
 
+constexpr std::size_t kReadBuffer = 256 * 1024;
+
 struct Errors {
     jpeg_error_mgr pub;  // first member: libjpeg hands it back as cinfo->err
     std::jmp_buf jump;
@@ -160,6 +162,7 @@ DecodedPicture DecodeJpeg(const std::string& path, int flags)
         result.error = LoadError::Unreadable;
         return result;
     }
+    std::setvbuf(job.file, nullptr, _IOFBF, kReadBuffer);  // a few large reads, not thousands of 4 KiB ones
     job.flags = flags;
     job.cinfo.err = jpeg_std_error(&job.errors.pub);
     job.errors.pub.error_exit = OnError;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace wheel {
@@ -34,7 +35,10 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-LoadError ProbePng(const std::vector<unsigned char>& h, PictureHeader& header)
+// Walks the chunks to IEND by their lengths alone: a chunk that claims more
+// than the file holds is cut short, and libpng would allocate all it claims
+// before finding out (hundreds of megabytes for a few bytes of file).
+LoadError ProbePng(std::FILE* f, const std::vector<unsigned char>& h, std::uint64_t fileSize, PictureHeader& header)
 {
     if (h.size() < 33 || std::memcmp(h.data() + 12, "IHDR", 4) != 0)
         return LoadError::Truncated;
@@ -43,7 +47,21 @@ LoadError ProbePng(const std::vector<unsigned char>& h, PictureHeader& header)
     if (w == 0 || ht == 0 || w > 0x7fffffff || ht > 0x7fffffff)
         return LoadError::DecodeFailed;
     header = {PictureFormat::Png, int(w), int(ht)};
-    return LoadError::None;
+    for (std::uint64_t at = 8;;) {
+        unsigned char chunk[8];
+        if (at + 12 > fileSize)
+            return LoadError::Truncated;
+        if (::pread(::fileno(f), chunk, sizeof chunk, off_t(at)) != off_t(sizeof chunk))
+            return LoadError::Unreadable;
+        const std::uint32_t length = Be32(chunk);
+        if (length > 0x7fffffff)
+            return LoadError::DecodeFailed;
+        at += 12 + std::uint64_t(length);
+        if (at > fileSize)
+            return LoadError::Truncated;
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0)
+            return LoadError::None;
+    }
 }
 
 // Walks the segments from the start of the file to the frame header,
@@ -163,7 +181,7 @@ LoadError ProbePicture(const std::string& path, PictureHeader& header)
     static const unsigned char kPngSig[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     LoadError result;
     if (h.size() >= 8 && std::memcmp(h.data(), kPngSig, 8) == 0)
-        result = ProbePng(h, header);
+        result = ProbePng(file.get(), h, size, header);
     else if (h.size() >= 3 && h[0] == 0xFF && h[1] == 0xD8 && h[2] == 0xFF)
         result = ProbeJpeg(file.get(), header);
     else if (h.size() >= 2 && h[0] == 'B' && h[1] == 'M')

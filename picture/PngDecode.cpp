@@ -12,6 +12,8 @@ namespace wheel {
 
 namespace {
 
+constexpr std::size_t kReadBuffer = 256 * 1024;
+
 // Everything a longjmp must not lose lives here and is reached through a
 // reference, never in locals of the frame that calls setjmp.
 struct Job {
@@ -109,6 +111,7 @@ DecodedPicture DecodePng(const std::string& path, int flags)
         result.error = LoadError::Unreadable;
         return result;
     }
+    std::setvbuf(job.file, nullptr, _IOFBF, kReadBuffer);  // a few large reads, not thousands of 4 KiB ones
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
     if (job.png) {
         job.info = png_create_info_struct(job.png);
