@@ -42,7 +42,7 @@ int RunCalibrate(const Context& context)
         picture.RenderWheel(1);
     }
 
-    if (wantTranscript && transcript == "-")
+    if (wantTranscript && IsStandardOutput(transcript))
         TakeStandardOutput();
     wheel::ProtocolInputs values;
     values.angleText = angle;

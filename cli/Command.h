@@ -42,6 +42,8 @@ int Fail(const std::string& message, int status = 1);
 std::ostream& Messages();
 void TakeStandardOutput();
 
+// "-", or a path that names what standard output already is (/dev/stdout).
+bool IsStandardOutput(const std::string& path);
 // An output's name in messages: the path, or "standard output" for "-".
 std::string OutputName(const std::string& path);
 // "PATH: cannot write the WHAT: REASON".

@@ -60,7 +60,8 @@ int RunConvert(const Context& context)
     if (args.size() != 1 || args[0].starts_with("--"))
         return Fail("convert takes one picture file (see wheelctl convert --help)", 2);
     const std::string& picturePath = args[0];
-    const int toStdout = (wantFrame && framePath == "-") + (wantBlock && blockPath == "-") + (wantPreview && previewPath == "-");
+    const int toStdout = (wantFrame && IsStandardOutput(framePath)) + (wantBlock && IsStandardOutput(blockPath))
+        + (wantPreview && IsStandardOutput(previewPath));
     if (toStdout > 1)
         return Fail("only one output can go to standard output (-)", 2);
     if (toStdout == 1)

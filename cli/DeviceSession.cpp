@@ -84,7 +84,7 @@ DeviceSession::DeviceSession(const Context& context, const std::optional<std::st
     if (transcriptPath) {
         // Opened (or its temporary made) before the device is touched, so
         // that a transcript that cannot be written stops the operation.
-        if (*transcriptPath == "-")
+        if (IsStandardOutput(*transcriptPath))
             TakeStandardOutput();
         wheel::OutputError error;
         m_transcript = std::make_unique<wheel::OutputFiles>();

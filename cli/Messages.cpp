@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace wheelctl {
 
@@ -21,6 +23,14 @@ std::ostream& Messages()
 void TakeStandardOutput()
 {
     g_stdoutTaken = true;
+}
+
+bool IsStandardOutput(const std::string& path)
+{
+    struct stat named {}, out {};
+    return path == "-"
+        || (::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev
+            && named.st_ino == out.st_ino);
 }
 
 std::string OutputName(const std::string& path)

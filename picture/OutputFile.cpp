@@ -225,23 +225,23 @@ bool OutputFiles::Prepare(const std::string& path, OutputError* error)
         m_outputs.push_back(std::move(out));
         return true;
     }
-    int err = 0;
-    if (!ResolveLinks(path, out->target, err))
-        return fail(err);
+    // The kernel follows the links to a device, FIFO or socket (/dev/stdout
+    // included, whose link names no file); a file to be replaced needs its
+    // real place, beside which the temporary goes.
     struct stat st {};
-    out->existed = ::stat(out->target.c_str(), &st) == 0;
+    out->existed = ::stat(path.c_str(), &st) == 0;
     if (!out->existed && errno != ENOENT)
         return fail(errno);
     if (out->existed && S_ISDIR(st.st_mode))
         return fail(EISDIR);
-
     if (out->existed && !S_ISREG(st.st_mode)) {
         out->kind = Output::Kind::Stream;
-        out->fd = S_ISSOCK(st.st_mode) ? ConnectSocket(out->target)
-                                       : ::open(out->target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        out->fd = S_ISSOCK(st.st_mode) ? ConnectSocket(path) : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (out->fd < 0)
             return fail(errno);
     } else {
+        if (int err = 0; !ResolveLinks(path, out->target, err))
+            return fail(err);
         bool inPlace = out->existed && st.st_nlink > 1;
         if (!inPlace) {
             out->fd = CreateTemporary(out->target, out->existed ? &st : nullptr, out->temp);
