@@ -35,7 +35,8 @@ bool WriteOutputs(const std::vector<Output>& outputs)
         contents.push_back(o.bytes);
     }
     if (!files.Commit(contents, &error)) {
-        const auto failed = std::find_if(outputs.begin(), outputs.end(), [&](const Output& o) { return o.path == error.path; });
+        const auto failed =
+            std::find_if(outputs.begin(), outputs.end(), [&](const Output& o) { return o.path == error.path; });
         Fail(OutputFailure(error, failed != outputs.end() ? failed->what : "output"));
         return false;
     }

@@ -149,8 +149,9 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
     const bool succeeded = started && m_protocol->LastResult() == wheel::WheelProtocol::Result::Succeeded;
     if (m_recording) {
         const std::string text = m_recording->Text();
+        const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
         wheel::OutputError error;
-        if (!m_transcript->Commit({std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}, &error)) {
+        if (!m_transcript->Commit({bytes}, &error)) {
             // The wheel light's own result stands apart from the transcript's.
             Fail(OutputFailure(error, "transcript"));
             Fail("the " + m_operation + (succeeded ? " itself succeeded" : " itself failed"));

@@ -183,8 +183,8 @@ int CreateTemporary(const std::string& target, const struct stat* old, std::stri
         if (fd < 0 || !old)
             return fd;
         struct stat mine {};
-        const bool kept = ::fstat(fd, &mine) == 0
-            && ((mine.st_uid == old->st_uid && mine.st_gid == old->st_gid) || ::fchown(fd, old->st_uid, old->st_gid) == 0)
+        const bool sameOwner = ::fstat(fd, &mine) == 0 && mine.st_uid == old->st_uid && mine.st_gid == old->st_gid;
+        const bool kept = (sameOwner || ::fchown(fd, old->st_uid, old->st_gid) == 0)
             && ::fchmod(fd, old->st_mode & 07777) == 0;
         if (kept)
             return fd;

@@ -96,7 +96,8 @@ TEST_F(ConvertCli, JpegLayoutsOpenAndDamagedPicturesAreRefusedQuietly)
     cv::putText(drawing, "GO", {30, 170}, cv::FONT_HERSHEY_SIMPLEX, 5.0, cv::Scalar(10, 10, 10), 25);
     ASSERT_TRUE(cv::imencode(".jpg", drawing, plain));
     auto write = [this](const std::string& name, const Bytes& bytes) {
-        std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(Path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return Path(name);
     };
     // Camera and editor segments before the frame header: 90 KB of EXIF,
@@ -198,8 +199,8 @@ TEST_F(ConvertCli, OutputsReplaceOnlyWhatTheyShould)
     put("private.png", "old");
     fs::permissions(Path("private.png"), fs::perms::owner_read | fs::perms::owner_write);
     fs::create_hard_link(Path("private.png"), Path("private-too.png"));
-    const auto r = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(fifo) + " --block " + Quote(Path("link.bin"))
-                               + " --preview " + Quote(Path("private.png")));
+    const auto r = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(fifo) + " --block "
+                               + Quote(Path("link.bin")) + " --preview " + Quote(Path("private.png")));
     std::vector<unsigned char> fromFifo(4096);
     const ssize_t got = ::read(fifoRead, fromFifo.data(), fromFifo.size());
     fromFifo.resize(std::size_t(std::max<ssize_t>(got, 0)));
@@ -209,7 +210,8 @@ TEST_F(ConvertCli, OutputsReplaceOnlyWhatTheyShould)
     EXPECT_EQ(fromFifo, frameBytes);
     EXPECT_TRUE(fs::is_symlink(Path("link.bin")));
     EXPECT_EQ(Read(Path("real.bin")).size(), 496u);
-    EXPECT_EQ(fs::status(Path("private.png")).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(Path("private.png")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::hard_link_count(Path("private.png")), 2u);
     EXPECT_EQ(Read(Path("private-too.png")), Read(Path("private.png")));
     EXPECT_EQ(cv::imread(Path("private.png")).size(), cv::Size(312, 312));
@@ -235,7 +237,8 @@ TEST_F(ConvertCli, OutputsReplaceOnlyWhatTheyShould)
     EXPECT_EQ(Read(Path("a.bin")), std::vector<unsigned char>({'o', 'l', 'd', ' ', 'a'}));
     EXPECT_EQ(Read(Path("h-too.png")), std::vector<unsigned char>({'o', 'l', 'd', ' ', 'h'}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), before);
-    const auto nowhere = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(Path("none/f.bin")), true, limit);
+    const auto nowhere =
+        RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(Path("none/f.bin")), true, limit);
     EXPECT_EQ(nowhere.err, "wheelctl: " + Path("none/f.bin") + ": cannot write the frame: No such file or directory\n");
 
     // A transcript that fails after the download names itself and leaves the
