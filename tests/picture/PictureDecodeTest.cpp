@@ -153,6 +153,13 @@ TEST(PictureDecode, GivesThePixelsOfImreadForEveryLayout)
     for (int o = 1; o <= 8; ++o)
         cases.push_back(
             {"turned" + std::to_string(o), jpeg, WithOrientation(Encode(".jpg", Drawing(63, 34, 3)), o, o % 2)});
+    // Run-length coded rows: a run that fills a row, pixels given one by one,
+    // a move right and down, the end of the bitmap.
+    Bytes rle = Encode(".bmp", Drawing(16, 8, 1));
+    rle.resize(rle[10] | (rle[11] << 8));
+    rle[30] = 1;
+    rle.insert(rle.end(), {16, 10, 0, 0, 0, 4, 1, 50, 99, 7, 12, 60, 0, 0, 0, 2, 2, 1, 3, 200, 0, 1});
+    cases.push_back({"rle8", wheel::PictureFormat::Bmp, rle});
     // OpenCV reads only the first APP1 segment, so EXIF behind an XMP block is not applied.
     Bytes xmpFirst = WithOrientation(Encode(".jpg", Drawing(40, 20, 3)), 6, true);
     const Bytes xmp = {0xFF, 0xE1, 0, 14, 'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 0};
