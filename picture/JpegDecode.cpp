@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -86,6 +87,7 @@ void CmykRowToGray(const JSAMPLE* cmyk, uchar* gray, int width)
 struct Job {
     jpeg_decompress_struct cinfo;
     Errors errors;
+    std::vector<char> readBuffer;  // the file's, until it is closed
     std::FILE* file = nullptr;
     int flags = 0;
     cv::Mat image;
@@ -162,7 +164,10 @@ DecodedPicture DecodeJpeg(const std::string& path, int flags)
         result.error = LoadError::Unreadable;
         return result;
     }
-    std::setvbuf(job.file, nullptr, _IOFBF, kReadBuffer);  // a few large reads, not thousands of 4 KiB ones
+    // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
+    // size given without a buffer).
+    job.readBuffer.resize(kReadBuffer);
+    std::setvbuf(job.file, job.readBuffer.data(), _IOFBF, kReadBuffer);
     job.flags = flags;
     job.cinfo.err = jpeg_std_error(&job.errors.pub);
     job.errors.pub.error_exit = OnError;

@@ -17,6 +17,7 @@ constexpr std::size_t kReadBuffer = 256 * 1024;
 // Everything a longjmp must not lose lives here and is reached through a
 // reference, never in locals of the frame that calls setjmp.
 struct Job {
+    std::vector<char> readBuffer;  // the file's, until it is closed
     std::FILE* file = nullptr;
     bool fileEnded = false;
     png_structp png = nullptr;
@@ -111,7 +112,10 @@ DecodedPicture DecodePng(const std::string& path, int flags)
         result.error = LoadError::Unreadable;
         return result;
     }
-    std::setvbuf(job.file, nullptr, _IOFBF, kReadBuffer);  // a few large reads, not thousands of 4 KiB ones
+    // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
+    // size given without a buffer).
+    job.readBuffer.resize(kReadBuffer);
+    std::setvbuf(job.file, job.readBuffer.data(), _IOFBF, kReadBuffer);
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
     if (job.png) {
         job.info = png_create_info_struct(job.png);
