@@ -7,7 +7,6 @@
 #include "picture/WheelPicture.h"
 #include "protocol/AngleText.h"
 
-#include <iostream>
 
 namespace wheelctl {
 namespace {
@@ -45,15 +44,17 @@ int RunCalibrate(const Context& context)
         picture.RenderWheel(1);
     }
 
+    if (wantTranscript && IsStandardOutput(transcript))
+        TakeStandardOutput();
     wheel::ProtocolInputs values;
     values.angleText = angle;
     values.m_nDirection = left ? 0 : 1;
     if (const auto exchanged = wheel::ExchangeInteger(angle))
         values.m_nAngle = *exchanged;
     else
-        std::cout << "[" << Shown(wheel::kApplicationTitle) << "] " << Shown(wheel::kNotAnInteger) << "\n";
+        Messages() << "[" << Shown(wheel::kApplicationTitle) << "] " << Shown(wheel::kNotAnInteger) << "\n";
 
-    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt);
+    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt, "calibration");
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnCalibrate(values, picture.Block()); });
 }
 

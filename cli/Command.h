@@ -6,10 +6,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 class QCoreApplication;
+namespace wheel { struct OutputError; }
 
 namespace wheelctl {
 
@@ -56,5 +58,17 @@ std::unique_ptr<QCoreApplication> SetUpLanguage(const std::string& requested);
 // One of the editor's texts (a log line, a message box's text or caption),
 // made in Chinese, in the chosen language.
 std::string Shown(const std::string& text);
+
+// wheelctl's own messages go to standard output until an output named "-"
+// takes it for its bytes; from then on they go to standard error.
+std::ostream& Messages();
+void TakeStandardOutput();
+
+// "-", or a path that names what standard output already is (/dev/stdout).
+bool IsStandardOutput(const std::string& path);
+// An output's name in messages: the path, or "standard output" for "-".
+std::string OutputName(const std::string& path);
+// "PATH: cannot write the WHAT: REASON".
+std::string OutputFailure(const wheel::OutputError& error, const std::string& what);
 
 } // namespace wheelctl

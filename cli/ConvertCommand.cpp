@@ -2,25 +2,46 @@
 
 #include "cli/Command.h"
 
-#include "picture/AtomicFile.h"
+#include "picture/OutputFile.h"
 #include "picture/PictureFile.h"
 #include "picture/WheelPicture.h"
 
 #include <opencv2/imgcodecs.hpp>
 
-#include <iostream>
+#include <algorithm>
+#include <span>
+#include <vector>
 
 namespace wheelctl {
 namespace {
 
-bool Write(const std::string& path, std::span<const std::uint8_t> bytes, const char* what)
+struct Output {
+    const char* what;
+    std::string path;
+    std::span<const std::uint8_t> bytes;
+};
+
+// All the outputs asked for, or none of them.
+bool WriteOutputs(const std::vector<Output>& outputs)
 {
-    std::string error;
-    if (!wheel::WriteFileAtomically(path, bytes, &error)) {
-        Fail(path + ": cannot write the " + what + ": " + error);
+    wheel::OutputFiles files;
+    wheel::OutputError error;
+    std::vector<std::span<const std::uint8_t>> contents;
+    for (const Output& o : outputs) {
+        if (!files.Prepare(o.path, &error)) {
+            Fail(OutputFailure(error, o.what));
+            return false;
+        }
+        contents.push_back(o.bytes);
+    }
+    if (!files.Commit(contents, &error)) {
+        const auto failed =
+            std::find_if(outputs.begin(), outputs.end(), [&](const Output& o) { return o.path == error.path; });
+        Fail(OutputFailure(error, failed != outputs.end() ? failed->what : "output"));
         return false;
     }
-    std::cout << "wrote the " << what << " to " << path << "\n";
+    for (const Output& o : outputs)
+        Messages() << "wrote the " << o.what << " to " << OutputName(o.path) << "\n";
     return true;
 }
 
@@ -42,6 +63,12 @@ int RunConvert(const Context& context)
     if (args.size() != 1)
         return Fail("convert takes one picture file (see wheelctl convert --help)", 2);
     const std::string& picturePath = args[0];
+    const int toStdout = (wantFrame && IsStandardOutput(framePath)) + (wantBlock && IsStandardOutput(blockPath))
+        + (wantPreview && IsStandardOutput(previewPath));
+    if (toStdout > 1)
+        return Fail("only one output can go to standard output (-)", 2);
+    if (toStdout == 1)
+        TakeStandardOutput();
 
     wheel::LoadOptions options;
     options.wantOriginal = false;  // wheelctl shows no colour copy
@@ -58,13 +85,16 @@ int RunConvert(const Context& context)
         return Fail("cannot encode the preview");
 
     if (!wantFrame && !wantBlock && !wantPreview)
-        std::cout << "converted " << picturePath << " (nothing written: give --frame, --block or --preview)\n";
+        Messages() << "converted " << picturePath << " (nothing written: give --frame, --block or --preview)\n";
     const wheel::WheelFrame frame = picture.Frame();
-    if (wantFrame && !Write(framePath, frame, "frame"))
-        return 1;
-    if (wantBlock && !Write(blockPath, picture.Block(), "block"))
-        return 1;
-    if (wantPreview && !Write(previewPath, previewPng, "preview"))
+    std::vector<Output> outputs;
+    if (wantFrame)
+        outputs.push_back({"frame", framePath, frame});
+    if (wantBlock)
+        outputs.push_back({"block", blockPath, picture.Block()});
+    if (wantPreview)
+        outputs.push_back({"preview", previewPath, previewPng});
+    if (!WriteOutputs(outputs))
         return 1;
     return 0;
 }
@@ -77,7 +107,9 @@ const Registrar kConvert({
     "      --block FILE    the 496-byte transfer block: frame, 48-picture mode,\n"
     "                      then 0xAA 0xAA 0xAA\n"
     "      --preview FILE  the 312 x 312 round preview as a PNG\n"
-    "      --48 on|off     the 48-picture mode byte of the block (default on)\n",
+    "      --48 on|off     the 48-picture mode byte of the block (default on)\n"
+    "      FILE may be - for standard output, a device or a FIFO; the outputs\n"
+    "      are written all or none.\n",
     RunConvert,
 });
 

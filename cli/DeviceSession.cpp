@@ -1,6 +1,7 @@
 #include "cli/DeviceSession.h"
 
 #include "cli/Backend.h"
+#include "picture/OutputFile.h"
 #include "usb/HotplugMonitor.h"
 
 #include <QCoreApplication>
@@ -21,14 +22,15 @@ std::string TranscriptLine(bool out, std::span<const std::uint8_t> bytes)
     return line;
 }
 
-// Passes everything to the real backend and writes each report written and
-// each report read to the transcript. A write is recorded under the lock it
+// Passes everything to the real backend and records each report written and
+// each report read for the transcript. A write is recorded under the lock it
 // holds until the device has taken it, so its answer is never recorded first.
+// The transcript is written when the operation is over: a slow reader of a
+// FIFO must not hold up the device.
 class DeviceSession::RecordingBackend final : public wheel::IHidBackend {
 public:
-    RecordingBackend(wheel::IHidBackend& inner, std::ofstream file)
+    explicit RecordingBackend(wheel::IHidBackend& inner)
         : m_inner(inner)
-        , m_file(std::move(file))
     {
     }
 
@@ -46,7 +48,7 @@ public:
         std::lock_guard lock(m_mutex);
         const int n = m_inner.Write(handle, report, errorCode);
         if (n > 0)
-            m_file << TranscriptLine(true, report) << "\n";
+            m_text += TranscriptLine(true, report) + "\n";
         return n;
     }
     int Read(wheel::HidHandle handle, std::span<std::uint8_t, wheel::kInputReportBytes> report, int timeoutMs) override
@@ -54,38 +56,44 @@ public:
         const int n = m_inner.Read(handle, report, timeoutMs);
         if (n > 0) {
             std::lock_guard lock(m_mutex);
-            m_file << TranscriptLine(false, report.first(static_cast<std::size_t>(n))) << "\n";
+            m_text += TranscriptLine(false, report.first(static_cast<std::size_t>(n))) + "\n";
         }
         return n;
     }
     void Close(wheel::HidHandle handle) override { m_inner.Close(handle); }
     bool WatchChanges(ChangeCallback callback) override { return m_inner.WatchChanges(std::move(callback)); }
 
-    bool Finish()
+    std::string Text()
     {
         std::lock_guard lock(m_mutex);
-        m_file.flush();
-        return static_cast<bool>(m_file);
+        return m_text;
     }
 
 private:
     wheel::IHidBackend& m_inner;
     std::mutex m_mutex;
-    std::ofstream m_file;
+    std::string m_text;
 };
 
-DeviceSession::DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath)
-    : m_backend(MakeBackend(context))
+DeviceSession::DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath,
+                             std::string operation)
+    : m_operation(std::move(operation))
+    , m_backend(MakeBackend(context))
 {
     wheel::IHidBackend* backend = m_backend.get();
     if (transcriptPath) {
-        std::ofstream file(*transcriptPath, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            Fail(*transcriptPath + ": cannot write the transcript");
+        // Opened (or its temporary made) before the device is touched, so
+        // that a transcript that cannot be written stops the operation.
+        if (IsStandardOutput(*transcriptPath))
+            TakeStandardOutput();
+        wheel::OutputError error;
+        m_transcript = std::make_unique<wheel::OutputFiles>();
+        if (!m_transcript->Prepare(*transcriptPath, &error)) {
+            Fail(OutputFailure(error, "transcript"));
             m_ok = false;
             return;
         }
-        m_recording = std::make_unique<RecordingBackend>(*m_backend, std::move(file));
+        m_recording = std::make_unique<RecordingBackend>(*m_backend);
         backend = m_recording.get();
     }
     const bool ownNews = backend->WatchChanges([this](wheel::DeviceChange change, const std::string& path) {
@@ -131,17 +139,26 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
     if (!m_ok)
         return 1;
     HandleChanges();
-    if (!start(*m_protocol))
-        return 1;
-    while (!m_protocol->WaitForIdle(std::chrono::milliseconds(20))) {
+    const bool started = start(*m_protocol);
+    while (started && !m_protocol->WaitForIdle(std::chrono::milliseconds(20))) {
         if (m_monitor)
             QCoreApplication::processEvents();
         HandleChanges();
         m_protocol->Tick();
     }
-    if (m_recording && !m_recording->Finish())
-        return Fail("cannot write the transcript");
-    return m_protocol->LastResult() == wheel::WheelProtocol::Result::Succeeded ? 0 : 1;
+    const bool succeeded = started && m_protocol->LastResult() == wheel::WheelProtocol::Result::Succeeded;
+    if (m_recording) {
+        const std::string text = m_recording->Text();
+        const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        wheel::OutputError error;
+        if (!m_transcript->Commit({bytes}, &error)) {
+            // The wheel light's own result stands apart from the transcript's.
+            Fail(OutputFailure(error, "transcript"));
+            Fail("the " + m_operation + (succeeded ? " itself succeeded" : " itself failed"));
+            return 1;
+        }
+    }
+    return succeeded ? 0 : 1;
 }
 
 void DeviceSession::HandleChanges()
@@ -163,7 +180,7 @@ void DeviceSession::HandleChanges()
 void DeviceSession::Print(const std::string& text)
 {
     std::lock_guard lock(m_printMutex);
-    std::cout << text << std::flush;
+    Messages() << text << std::flush;
 }
 
 void DeviceSession::AppendLog(const std::string& text, int, int withNewline)

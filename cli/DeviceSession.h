@@ -10,7 +10,6 @@
 #include "usb/UsbLink.h"
 
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -18,7 +17,7 @@
 #include <string>
 
 class QCoreApplication;
-namespace wheel { class HotplugMonitor; }
+namespace wheel { class HotplugMonitor; class OutputFiles; }
 
 namespace wheelctl {
 
@@ -28,8 +27,11 @@ std::string TranscriptLine(bool out, std::span<const std::uint8_t> bytes);
 
 class DeviceSession final : public wheel::ILinkHost, public wheel::IProtocolView {
 public:
-    // Fails (with a message) when the transcript file cannot be opened; check Ok().
-    DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath);
+    // Fails (with a message) when the transcript cannot be written; check
+    // Ok(). `operation` names what the wheel light does ("download") in the
+    // message that gives its result apart from a failed transcript.
+    DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath,
+                  std::string operation = "operation");
     ~DeviceSession() override;
 
     bool Ok() const { return m_ok; }
@@ -60,6 +62,8 @@ private:
     void HandleChanges();
 
     bool m_ok = true;
+    std::string m_operation;
+    std::unique_ptr<wheel::OutputFiles> m_transcript;
     std::unique_ptr<wheel::IHidBackend> m_backend;
     std::unique_ptr<RecordingBackend> m_recording;
     std::unique_ptr<QCoreApplication> m_app;           // for the hot-plug monitor's notifier

@@ -63,7 +63,7 @@ int RunDownload(const Context& context)
     values.m_b48Mode = mode48;
     values.m_bPictureLoaded = 1;
 
-    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt);
+    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt, "download");
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnDownload(values, picture.Block()); });
 }
 
@@ -75,9 +75,12 @@ const Registrar kDownload({
     "                         box 20 is slot 0 on the wire\n"
     "      --48 on|off        the 48-picture mode (default on, as the editor starts)\n"
     "      --transcript FILE  every report out and in, one line each: out|in and\n"
-    "                         the 65 bytes in hex\n"
+    "                         the 65 bytes in hex, written when the download\n"
+    "                         ends; - is standard output (the log then goes to\n"
+    "                         standard error)\n"
     "      Prints the log lines and message boxes the editor would show; exit\n"
-    "      status 0 only when the download completed.\n",
+    "      status 0 only when the download completed and its transcript, if\n"
+    "      asked for, was written.\n",
     RunDownload,
 });
 

@@ -22,7 +22,7 @@ int RunFactoryReset(const Context& context)
 
     wheel::ProtocolInputs values;
     wheel::TransferBlock block{};
-    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt);
+    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt, "factory reset");
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnFactoryReset(values, block); });
 }
 

@@ -9,6 +9,11 @@ target_include_directories(wheel_opencv SYSTEM INTERFACE ${OPENCV_INCLUDE_DIR})
 target_link_libraries(wheel_opencv INTERFACE
     ${OPENCV_IMGCODECS_LIB} ${OPENCV_IMGPROC_LIB} ${OPENCV_CORE_LIB})
 
+# The JPEG and PNG libraries OpenCV itself uses: picture/ decodes with them
+# directly to hear their warnings.
+find_package(JPEG REQUIRED)
+find_package(PNG REQUIRED)
+
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(HIDAPI IMPORTED_TARGET hidapi-hidraw)
 pkg_check_modules(LIBUDEV IMPORTED_TARGET libudev)

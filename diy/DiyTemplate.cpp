@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+
+#include "picture/OutputFile.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -56,10 +58,11 @@ cv::Mat MakeDiyTemplate()
 
 bool SaveFileAtomically(const QString& path, const char* data, qint64 size, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data, size) != size || !file.commit()) {
+    OutputError failure;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
+    if (!WriteOutputFile(QFile::encodeName(path).toStdString(), {bytes, std::size_t(size)}, &failure)) {
         if (error)
-            *error = file.errorString();
+            *error = QString::fromLocal8Bit(failure.reason.c_str());
         return false;
     }
     return true;

@@ -28,7 +28,9 @@ cv::Mat MakeDiyTemplate();
 // `path`. On failure `error` holds the message for the user.
 bool WriteDiyTemplate(const QString& path, QString* error = nullptr);
 
-// Writes `bytes` to `path` through a temporary file and a rename.
+// Writes `bytes` to `path` as every output of the editor is written
+// (picture/OutputFile.h): through a temporary and a rename, keeping a
+// symlink, the file's permissions and owner; a device or FIFO in place.
 bool SaveFileAtomically(const QString& path, const char* data, qint64 size, QString* error = nullptr);
 
 } // namespace wheel

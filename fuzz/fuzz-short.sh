@@ -7,10 +7,14 @@ set -e
 cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET=${FUZZ_SECONDS:-60}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "${JOBS:-2}" --target bmp_reader_fuzz
+cmake --build --preset fuzz -j "${JOBS:-2}" --target bmp_reader_fuzz picture_decode_fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Findings go to a scratch corpus; the checked-in seeds stay as they are.
-cp fuzz/corpus/bmp/* "$work/"
-build-fuzz/bin/bmp_reader_fuzz -max_total_time="$SECONDS_PER_TARGET" -max_len=4096 \
-    -rss_limit_mb=2048 -artifact_prefix=build-fuzz/ -print_final_stats=1 "$work"
+for pair in bmp_reader:bmp picture_decode:picture; do
+    target=${pair%:*} corpus=${pair#*:}
+    mkdir -p "$work/$corpus"
+    cp fuzz/corpus/$corpus/* "$work/$corpus/"
+    build-fuzz/bin/${target}_fuzz -max_total_time="$SECONDS_PER_TARGET" -max_len=4096 \
+        -rss_limit_mb=2048 -artifact_prefix=build-fuzz/ -print_final_stats=1 "$work/$corpus"
+done

@@ -33,8 +33,10 @@ struct PictureHeader {
     int height = 0;
 };
 
-// Reads the format and dimensions from the first bytes of the file and checks
-// that the file is complete; nothing is decoded.
+// Reads the format and dimensions from the file's headers (a JPEG's frame
+// header wherever it stands) and checks what they promise against the file's
+// size; nothing is decoded. Whether the picture data is all there is the
+// decoder's verdict, given by LoadPicture.
 LoadError ProbePicture(const std::string& path, PictureHeader& header);
 
 struct LoadedPicture {

@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace wheeltest {
 
 struct CliResult {
     int status = -1;
-    std::string out;  // stdout and stderr together
+    std::string out;  // stdout, and stderr too unless asked apart
+    std::string err;  // stderr when asked apart
 };
 
 inline std::string WheelctlPath()
@@ -28,10 +30,17 @@ inline std::string Quote(const std::string& s)
     return q + "'";
 }
 
-inline CliResult RunWheelctl(const std::string& args)
+// With `apart`, stderr is kept in `err` instead of following stdout.
+// `shell` runs first in the same shell (limits, traps).
+inline CliResult RunWheelctl(const std::string& args, bool apart = false, const std::string& shell = "")
 {
     CliResult result;
-    const std::string command = Quote(WheelctlPath()) + " " + args + " 2>&1";
+    char errPath[] = "/tmp/wheelctl-stderr-XXXXXX";
+    const int errFd = apart ? ::mkstemp(errPath) : -1;
+    if (errFd >= 0)
+        ::close(errFd);
+    const std::string command = shell + (shell.empty() ? "" : "; exec ") + Quote(WheelctlPath()) + " " + args
+        + (errFd >= 0 ? " 2>" + Quote(errPath) : " 2>&1");
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return result;
@@ -41,6 +50,14 @@ inline CliResult RunWheelctl(const std::string& args)
         result.out.append(buffer.data(), n);
     const int raw = ::pclose(pipe);
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (errFd >= 0) {
+        if (FILE* err = std::fopen(errPath, "rb")) {
+            while ((n = std::fread(buffer.data(), 1, buffer.size(), err)) > 0)
+                result.err.append(buffer.data(), n);
+            std::fclose(err);
+        }
+        ::unlink(errPath);
+    }
     return result;
 }
 

@@ -1,5 +1,5 @@
-#include "picture/AtomicFile.h"
 #include "picture/Binarize.h"
+#include "picture/OutputFile.h"
 #include "picture/PictureFile.h"
 
 #include <gtest/gtest.h>
@@ -188,13 +188,13 @@ TEST_F(PictureFileTest, AtomicWriteReplacesWholeOrNothing)
 {
     const std::string path = Path("out.bin");
     const std::vector<std::uint8_t> first(1000, 1), second(10, 2);
-    ASSERT_TRUE(wheel::WriteFileAtomically(path, first));
-    ASSERT_TRUE(wheel::WriteFileAtomically(path, second));
+    ASSERT_TRUE(wheel::WriteOutputFile(path, first));
+    ASSERT_TRUE(wheel::WriteOutputFile(path, second));
     EXPECT_EQ(fs::file_size(path), 10u);
 
-    std::string error;
-    EXPECT_FALSE(wheel::WriteFileAtomically(Path("no/such/dir/out.bin"), first, &error));
-    EXPECT_FALSE(error.empty());
+    wheel::OutputError error;
+    EXPECT_FALSE(wheel::WriteOutputFile(Path("no/such/dir/out.bin"), first, &error));
+    EXPECT_FALSE(error.reason.empty());
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
         ++files;

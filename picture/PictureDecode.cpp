@@ -1,0 +1,174 @@
+#include "picture/PictureDecode.h"
+
+#include "picture/JpegDecode.h"
+#include "picture/PngDecode.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+namespace wheel {
+
+namespace {
+
+std::uint32_t Le32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes.resize(std::size_t(size));
+        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+// Whether run-length coded rows reach the picture's end (an end-of-bitmap
+// code, or every row given) before the data does. OpenCV's decoder throws,
+// and prints, when it reads past the end of the file instead.
+bool RleRowsComplete(std::span<const std::uint8_t> data, std::int64_t width, std::int64_t height, bool fourBit)
+{
+    std::size_t at = 0;
+    std::int64_t x = 0, y = 0;
+    bool wrapped = false;  // a run ended exactly at the row's end: the next end-of-row is that one
+    while (y < height) {
+        if (at + 2 > data.size())
+            return false;
+        const int count = data[at], code = data[at + 1];
+        at += 2;
+        if (count > 0) {
+            x += count;
+            wrapped = !fourBit && x >= width;
+            if (wrapped) {
+                x = 0;
+                ++y;
+            }
+            continue;
+        }
+        if (code == 0) {  // end of row
+            if (!wrapped) {
+                x = 0;
+                ++y;
+            }
+        } else if (code == 1) {  // end of bitmap
+            return true;
+        } else if (code == 2) {  // move right and down
+            if (at + 2 > data.size())
+                return false;
+            x += data[at];
+            y += data[at + 1];
+            at += 2;
+        } else {  // `code` pixels given one by one, padded to 16 bits
+            const std::size_t bytes = fourBit ? ((code + 1) / 2 + 1) & ~1 : (code + 1) & ~1;
+            if (at + bytes > data.size())
+                return false;
+            at += bytes;
+            x += code;
+        }
+        wrapped = false;
+    }
+    return true;
+}
+
+// BMP files go to OpenCV's own reader. A run-length coded one is checked
+// for its end first, then read from memory with end-of-bitmap codes after
+// it, so that the reader never runs off the end of the file.
+DecodedPicture DecodeBmp(const std::string& path, int flags)
+{
+    DecodedPicture result;
+    const int imreadFlags = WantsColour(flags) ? cv::IMREAD_COLOR : cv::IMREAD_GRAYSCALE;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t head[34] = {};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    const bool haveHead = f && std::fread(head, 1, sizeof head, f) == sizeof head;
+    if (f)
+        std::fclose(f);
+    const std::uint32_t compression = haveHead && Le32(head + 14) >= 40 ? Le32(head + 30) : 0;
+    try {
+        if (compression == 1 || compression == 2) {
+            if (!ReadWholeFile(path, bytes)) {
+                result.error = LoadError::Unreadable;
+                return result;
+            }
+            const std::int64_t width = std::int32_t(Le32(head + 18));
+            const std::int64_t height = std::abs(std::int64_t(std::int32_t(Le32(head + 22))));
+            const std::uint32_t offBits = Le32(head + 10);
+            if (offBits > bytes.size()
+                || !RleRowsComplete(std::span(bytes).subspan(offBits), width, height, compression == 2)) {
+                result.error = LoadError::Truncated;
+                return result;
+            }
+            for (std::int64_t i = 0; i <= height; ++i) {
+                bytes.push_back(0);
+                bytes.push_back(1);
+            }
+            result.image = cv::imdecode(cv::Mat(1, int(bytes.size()), CV_8UC1, bytes.data()), imreadFlags);
+        } else {
+            result.image = cv::imread(path, imreadFlags);
+        }
+    } catch (const cv::Exception&) {
+        result.image.release();
+    }
+    if (result.image.empty()) {
+        result.error = LoadError::DecodeFailed;
+        return result;
+    }
+    ReduceLikeImread(result.image, ReductionOf(flags));
+    return result;
+}
+
+} // namespace
+
+int ReductionOf(int flags)
+{
+    if (flags <= cv::IMREAD_LOAD_GDAL)
+        return 1;
+    if (flags & cv::IMREAD_REDUCED_GRAYSCALE_2)
+        return 2;
+    if (flags & cv::IMREAD_REDUCED_GRAYSCALE_4)
+        return 4;
+    if (flags & cv::IMREAD_REDUCED_GRAYSCALE_8)
+        return 8;
+    return 1;
+}
+
+bool WantsColour(int flags)
+{
+    return (flags & cv::IMREAD_COLOR) != 0;
+}
+
+void ReduceLikeImread(cv::Mat& image, int reduction)
+{
+    // cv::imread refuses a picture with a side shorter than the reduction;
+    // a picture that thin still has one row or column to show.
+    if (reduction > 1)
+        cv::resize(image, image, cv::Size(std::max(1, image.cols / reduction), std::max(1, image.rows / reduction)),
+                   0, 0, cv::INTER_LINEAR_EXACT);
+}
+
+DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags)
+{
+    switch (format) {
+    case PictureFormat::Jpeg: return DecodeJpeg(path, flags);
+    case PictureFormat::Png: return DecodePng(path, flags);
+    case PictureFormat::Bmp: return DecodeBmp(path, flags);
+    case PictureFormat::Unknown: break;
+    }
+    return {cv::Mat(), LoadError::NotAPicture};
+}
+
+} // namespace wheel

@@ -1,0 +1,32 @@
+#pragma once
+// Decoding a probed picture file into pixels. Every format gives the pixels
+// cv::imread gives for the same flags, but the decoders' own verdicts are
+// kept: a file whose data ends before its picture does is refused rather
+// than shown half grey, and nothing the libraries say reaches stderr.
+
+#include "picture/PictureFile.h"
+
+#include <opencv2/core.hpp>
+
+#include <string>
+
+namespace wheel {
+
+struct DecodedPicture {
+    cv::Mat image;
+    LoadError error = LoadError::None;
+};
+
+// `flags`: cv::IMREAD_GRAYSCALE, cv::IMREAD_COLOR or
+// cv::IMREAD_REDUCED_COLOR_2, _4 or _8.
+DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags);
+
+// The denominator of a reduced flag (1, 2, 4 or 8) and whether it asks for colour.
+int ReductionOf(int flags);
+bool WantsColour(int flags);
+
+// A picture decoded at full size, reduced as cv::imread reduces formats
+// without a scaled decoder (each side divided, at least one pixel).
+void ReduceLikeImread(cv::Mat& image, int reduction);
+
+} // namespace wheel
