@@ -4,6 +4,19 @@
 
 namespace wheel {
 
+namespace {
+
+// Qt names the program after argv[0], or "<executable_name>" before the
+// application object exists; the usage line names it as it is installed.
+QString HelpText(const QCommandLineParser& parser)
+{
+    QString text = parser.helpText();
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    return text.replace(0, end, QStringLiteral("Usage: wheel-editor [options] [FILE]"));
+}
+
+} // namespace
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments)
 {
     ParsedCommandLine parsed;
@@ -22,15 +35,18 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                   QStringLiteral("LANG"));
     parser.addOption(simulate);
     parser.addOption(lang);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A picture (BMP, JPEG or PNG) to open, or a picture set (.wheelset)."),
+                                 QStringLiteral("[FILE]"));
     if (!parser.parse(arguments)) {
         parsed.exit = true;
         parsed.exitCode = 2;
-        parsed.output = parser.errorText() + QStringLiteral("\n\n") + parser.helpText();
+        parsed.output = parser.errorText() + QStringLiteral("\n\n") + HelpText(parser);
         return parsed;
     }
     if (parser.isSet(help)) {
         parsed.exit = true;
-        parsed.output = parser.helpText();
+        parsed.output = HelpText(parser);
         return parsed;
     }
     if (parser.isSet(version)) {
@@ -38,15 +54,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         parsed.output = QStringLiteral("wheel-editor 2.0\n");
         return parsed;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        parsed.exit = true;
-        parsed.exitCode = 2;
-        parsed.output = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first()
-                      + QStringLiteral("\n\n") + parser.helpText();
-        return parsed;
-    }
     parsed.options.simulate = parser.isSet(simulate);
     parsed.options.lang = parser.value(lang);
+    parsed.files = parser.positionalArguments();
     return parsed;
 }
 
