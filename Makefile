@@ -51,10 +51,17 @@ bench: build
 install: build
 	cmake --install build
 
-# A .deb in build/, checked with lintian; its AppStream metainfo validated.
+# A .deb in build/, checked with lintian; its AppStream metainfo, desktop entry
+# and MIME type validated (the MIME type compiled into a scratch database).
 package: build
 	@scripts/install-deps --packaging
 	appstreamcli validate --no-net packaging/*.metainfo.xml
+	desktop-file-validate packaging/wheel-editor.desktop
+	@d=$$(mktemp -d) && mkdir -p $$d/mime/packages && cp packaging/wheel-editor.mime.xml $$d/mime/packages/ && \
+	  XDG_DATA_HOME=$$d update-mime-database $$d/mime && \
+	  grep -qx '50:application/x-wheelset:\*\.wheelset' $$d/mime/globs2 && \
+	  grep -qx 'application/x-wheelset:wheel-editor' $$d/mime/icons; \
+	  ok=$$?; rm -rf $$d; [ $$ok = 0 ] || { echo "packaging/wheel-editor.mime.xml: no *.wheelset type with our icon" >&2; exit 1; }
 	cd build && cpack -G DEB
 	lintian --tag-display-limit 0 build/wheel-light-editor_*.deb
 

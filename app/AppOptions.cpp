@@ -4,6 +4,19 @@
 
 namespace wheel {
 
+namespace {
+
+// Qt names the program after argv[0], or "<executable_name>" before the
+// application object exists; the usage line names it as it is installed.
+QString HelpText(const QCommandLineParser& parser)
+{
+    QString text = parser.helpText();
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    return text.replace(0, end, QStringLiteral("Usage: wheel-editor [options] [FILE]"));
+}
+
+} // namespace
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments)
 {
     ParsedCommandLine parsed;
@@ -42,15 +55,18 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                   QStringLiteral("LANG"));
     parser.addOption(simulate);
     parser.addOption(lang);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A picture (BMP, JPEG or PNG) to open, or a picture set (.wheelset)."),
+                                 QStringLiteral("[FILE]"));
     if (!parser.parse(rest)) {
         parsed.exit = true;
         parsed.exitCode = 2;
-        parsed.output = parser.errorText() + QStringLiteral("\n\n") + parser.helpText();
+        parsed.output = parser.errorText() + QStringLiteral("\n\n") + HelpText(parser);
         return parsed;
     }
     if (parser.isSet(help)) {
         parsed.exit = true;
-        parsed.output = parser.helpText();
+        parsed.output = HelpText(parser);
         return parsed;
     }
     if (parser.isSet(version)) {
@@ -62,14 +78,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         parsed.exit = true;
         parsed.exitCode = 2;
         parsed.output = QStringLiteral("Unknown value in %1: use --simulate or --simulate=absent\n\n").arg(badSimulation)
-                      + parser.helpText();
-        return parsed;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        parsed.exit = true;
-        parsed.exitCode = 2;
-        parsed.output = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first()
-                      + QStringLiteral("\n\n") + parser.helpText();
+                      + HelpText(parser);
         return parsed;
     }
     if (simulation)
@@ -77,6 +86,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     else if (parser.isSet(simulate))
         parsed.options.simulate = Simulation::Present;
     parsed.options.lang = parser.value(lang);
+    parsed.files = parser.positionalArguments();
     return parsed;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The editor's command line: wheel-editor [--simulate[=absent]] [--lang LANG]
+// The editor's command line: wheel-editor [--simulate[=absent]] [--lang LANG] [FILE]
 
 #include "usb/HidBackend.h"
 
@@ -18,6 +18,7 @@ struct ParsedCommandLine {
     bool exit = false;       // --help, --version or an error: print and leave
     int exitCode = 0;
     QString output;          // what to print before leaving
+    QStringList files;       // the files named after the options, as given
 };
 
 // arguments[0] is the program name.

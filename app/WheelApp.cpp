@@ -6,6 +6,7 @@
 #include "app/WheelDlg.h"
 
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -36,6 +37,10 @@ int CWheelApp::InitInstance()
         std::fputs(language.warning.toLocal8Bit().constData(), stderr);
 
     CWheelDlg dlg(parsed.options);
+    // The files open once the window is up, so that a message about them
+    // shows over it.
+    if (!parsed.files.isEmpty())
+        QTimer::singleShot(0, &dlg, [&dlg, files = parsed.files] { dlg.OpenFiles(files); });
     dlg.exec();
     return 0;
 }

@@ -21,6 +21,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -228,6 +229,29 @@ void CWheelDlg::OpenPictureFile(const QString& path)
     // leaves the previous path with the previous picture.
     if (LoadPictureFile(path))
         m_strPicturePath = path;
+}
+
+void CWheelDlg::OpenFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString first = QFileInfo(paths.first()).absoluteFilePath();
+    if (first.endsWith(QStringLiteral(".wheelset"), Qt::CaseInsensitive))
+        OpenSetFile(first);
+    else
+        OpenPictureFile(first);
+    if (paths.size() == 1)
+        return;
+    QStringList rest;
+    for (qsizetype i = 1; i < paths.size(); ++i)
+        rest << QFileInfo(paths.at(i)).absoluteFilePath();
+    wheel::MessageBox::Show(this, QStringLiteral("一次只能打开一个文件，以下文件没有打开：\n%1").arg(rest.join(QLatin1Char('\n'))),
+                            Text(wheel::kCaptionHint));
+}
+
+void CWheelDlg::OpenSetFile(const QString& path)
+{
+    wheel::MessageBox::Show(this, QStringLiteral("图片组还不能使用：“%1”没有打开").arg(path), Text(wheel::kCaptionHint));
 }
 
 void CWheelDlg::LoadPicture(QString path)

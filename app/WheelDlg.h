@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -56,6 +57,13 @@ public:
     // Loads a picture file, shows it and renders its preview and frame. A file
     // that cannot be loaded is named in a message box and changes nothing.
     void LoadPicture(QString path);
+
+    // The files named on the command line or by the file manager, relative to
+    // the working folder: the first opens (a picture here, a picture set in
+    // the set window); the others are named in one refusal.
+    void OpenFiles(const QStringList& paths);
+    // Opens a picture set file (.wheelset) in the set window.
+    void OpenSetFile(const QString& path);
 
     // Renders the preview and the frame of the loaded picture once.
     void RenderWheel();

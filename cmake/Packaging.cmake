@@ -1,5 +1,5 @@
 # make install and make package (a .deb): the programs, the udev rule, the
-# desktop entry, the icons, the manual pages and the Debian doc files.
+# desktop entry, the MIME type, the icons, the manual pages and the Debian doc files.
 include(GNUInstallDirs)
 # /usr/share/doc/<package>, where Debian looks for the copyright and changelog.
 set(CMAKE_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/wheel-light-editor)
@@ -13,6 +13,11 @@ endforeach()
 set(WHEEL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${WHEEL_PACKAGING_DIR}/70-wheel-light.rules DESTINATION lib/udev/rules.d OPTIONAL)
 install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The MIME type of picture sets (*.wheelset). The triggers of shared-mime-info
+# and desktop-file-utils rebuild the MIME and desktop databases when files
+# arrive in these two folders.
+install(FILES ${WHEEL_PACKAGING_DIR}/wheel-editor.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME wheel-editor.xml)
 # Software centres list the editor from its AppStream metainfo.
 install(FILES ${WHEEL_PACKAGING_DIR}/org.example.wheel_light_editor.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

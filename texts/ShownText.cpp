@@ -87,6 +87,8 @@ const char* const kTexts[] = {
 const char* const kPatterns[] = {
     QT_TRANSLATE_NOOP("ShownText", "无法打开图片“%1”：%2"),
     QT_TRANSLATE_NOOP("ShownText", "无法写入DIY模板图片：%1\n%2"),
+    QT_TRANSLATE_NOOP("ShownText", "一次只能打开一个文件，以下文件没有打开：\n%1"),
+    QT_TRANSLATE_NOOP("ShownText", "图片组还不能使用：“%1”没有打开"),
     QT_TRANSLATE_NOOP("ShownText", "发送失败，错误代码：%1"),
     QT_TRANSLATE_NOOP("ShownText", "下载进度:%1%"),
     QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向左调整！"),

@@ -406,6 +406,16 @@
 %2</translation>
     </message>
     <message>
+        <source>一次只能打开一个文件，以下文件没有打开：
+%1</source>
+        <translation>Only one file opens at a time; these were not opened:
+%1</translation>
+    </message>
+    <message>
+        <source>图片组还不能使用：“%1”没有打开</source>
+        <translation>Picture sets are not available yet: "%1" was not opened</translation>
+    </message>
+    <message>
         <source>发送失败，错误代码：%1</source>
         <translation>Sending failed, error code: %1</translation>
     </message>

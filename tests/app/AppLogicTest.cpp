@@ -167,7 +167,7 @@ TEST(OpenDialog, FourFiltersInOrderWithTheirPatterns)
     EXPECT_EQ(FilterPatterns(filters[3]), QStringList{QStringLiteral("*.png")});
 }
 
-TEST(CommandLine, SimulateFlagAndRefusals)
+TEST(CommandLine, OptionsFilesAndRefusals)
 {
     const QString prog = QStringLiteral("wheel-editor");
     ParsedCommandLine plain = ParseCommandLine({prog});
@@ -201,13 +201,21 @@ TEST(CommandLine, SimulateFlagAndRefusals)
     EXPECT_TRUE(unknown.exit);
     EXPECT_EQ(unknown.exitCode, 2);
 
-    ParsedCommandLine extra = ParseCommandLine({prog, QStringLiteral("picture.png")});
-    EXPECT_TRUE(extra.exit);
-    EXPECT_EQ(extra.exitCode, 2);
+    ParsedCommandLine unknownWithFile = ParseCommandLine({prog, QStringLiteral("-x"), QStringLiteral("a.png")});
+    EXPECT_TRUE(unknownWithFile.exit);
+    EXPECT_EQ(unknownWithFile.exitCode, 2);
 
+    ParsedCommandLine files = ParseCommandLine(
+        {prog, QStringLiteral("a.png"), QStringLiteral("--simulate"), QStringLiteral("--"), QStringLiteral("-b.jpg")});
+    EXPECT_FALSE(files.exit);
+    EXPECT_EQ(files.options.simulate, Simulation::Present);
+    EXPECT_EQ(files.files, (QStringList{QStringLiteral("a.png"), QStringLiteral("-b.jpg")}));
+
+    // Before the application object exists, as main() asks.
     ParsedCommandLine help = ParseCommandLine({prog, QStringLiteral("--help")});
     EXPECT_TRUE(help.exit);
     EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.output.startsWith(QStringLiteral("Usage: wheel-editor [options] [FILE]\n")));
     EXPECT_TRUE(help.output.contains(QStringLiteral("--simulate")));
 }
 

@@ -358,6 +358,33 @@ TEST_F(WheelDlgTest, BadFileOrCancelKeepsThePicture)
     EXPECT_EQ(dlg->Picture().Block(), block);
 }
 
+// Files named at start, relative to the working folder: the first opens, the
+// others are named in one refusal; a picture set goes to its own hook.
+TEST_F(WheelDlgTest, FilesNamedAtStart)
+{
+    const QString good = RedBluePicture();
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    dlg->OpenFiles({QStringLiteral("redblue.png"), QStringLiteral("b.png"), QStringLiteral("c.wheelset")});
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(dlg->m_bPictureLoaded, 1);
+    EXPECT_EQ(dlg->m_strPicturePath, good);
+    auto shown = wheel::MessageBox::Recorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, QStringLiteral("一次只能打开一个文件，以下文件没有打开：\n") + dir.filePath(QStringLiteral("b.png"))
+                                 + QStringLiteral("\n") + dir.filePath(QStringLiteral("c.wheelset")));
+
+    wheel::MessageBox::ClearRecorded();
+    const wheel::TransferBlock block = dlg->Picture().Block();
+    const QString set = dir.filePath(QStringLiteral("Club.WheelSet"));
+    dlg->OpenFiles({set});
+    shown = wheel::MessageBox::Recorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, QStringLiteral("图片组还不能使用：“%1”没有打开").arg(set));
+    EXPECT_EQ(dlg->m_strPicturePath, good);
+    EXPECT_EQ(dlg->Picture().Block(), block);
+}
+
 TEST_F(WheelDlgTest, CancelBeforeAnyPictureChangesNothing)
 {
     Open(QString());
