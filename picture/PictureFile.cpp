@@ -1,7 +1,6 @@
 #include "picture/PictureFile.h"
 
-#include "picture/Binarize.h"
-#include "picture/RenderWheel.h"
+#include "picture/AdjustPicture.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -210,16 +209,6 @@ LoadError ProbePicture(const std::string& path, PictureHeader& header)
     return result;
 }
 
-cv::Mat MakeWorkPicture(cv::Mat& gray, int* threshold)
-{
-    const int t = BinarizeOtsu(gray);
-    if (threshold)
-        *threshold = t;
-    cv::Mat work(kWorkSize, kWorkSize, CV_8UC1);
-    cv::resize(gray, work, work.size(), 0, 0, cv::INTER_LINEAR);
-    return work;
-}
-
 LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
 {
     LoadResult result;
@@ -244,7 +233,7 @@ LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
     }
 
     result.picture.header = header;
-    result.picture.work = MakeWorkPicture(gray, &result.picture.threshold);
+    AdjustDecodedPicture(std::move(gray), options.adjustments, options.keepGray, result.picture);
     result.picture.original = std::move(original);
     return result;
 }
