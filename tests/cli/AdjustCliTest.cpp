@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace {
 
@@ -23,49 +22,36 @@ class AdjustCli : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("wheelctl-adjust-" + std::to_string(::getpid()));
         fs::create_directories(dir);
-        // Soft edges, and different from its mirror images. Grey tones only:
-        // ImageMagick adds a gamma chunk, which changes the grey decode of
-        // coloured pixels but not of grey ones.
+        // Soft edges, unlike its mirror images, and grey only: ImageMagick
+        // adds a gamma chunk, which changes the grey decode of coloured pixels.
         cv::Mat drawing(180, 260, CV_8UC3, cv::Scalar(220, 220, 220));
         cv::circle(drawing, {80, 60}, 45, cv::Scalar(90, 90, 90), cv::FILLED, cv::LINE_AA);
         cv::putText(drawing, "L4", {120, 160}, cv::FONT_HERSHEY_SIMPLEX, 2.0, cv::Scalar(40, 40, 40), 6, cv::LINE_AA);
-        picture = Path("p.png");
         ASSERT_TRUE(cv::imwrite(picture, drawing));
     }
     void TearDown() override { fs::remove_all(dir); }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
-    static std::vector<unsigned char> Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    // The first 492 bytes sent: chunks 0 to 7 of the first block, 62 bytes
-    // each after report ID, slot and chunk number.
-    static std::vector<unsigned char> FrameSent(const std::string& transcript)
-    {
-        std::ifstream in(transcript);
-        std::vector<unsigned char> block;
-        for (std::string line; block.size() < 496 && std::getline(in, line);) {
-            std::istringstream hex(line);
-            std::string direction;
-            hex >> direction;
-            std::vector<int> bytes{std::istream_iterator<int>(hex >> std::hex), {}};
-            if (direction == "out" && bytes.size() == 65)
-                block.insert(block.end(), bytes.begin() + 3, bytes.end());
-        }
-        block.resize(492);
-        return block;
-    }
     std::vector<unsigned char> Frame(const std::string& path, const std::string& options)
     {
         const auto r = RunWheelctl("convert " + Quote(path) + " " + options + " --frame " + Quote(Path("f.bin")));
         EXPECT_EQ(r.status, 0) << r.out;
-        return Read(Path("f.bin"));
+        std::ifstream in(Path("f.bin"), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
     }
-    fs::path dir;
-    std::string picture;
+    // The frame that went out: bytes 3 to 64 of the first eight reports.
+    static std::vector<unsigned char> FrameSent(const std::string& transcript)
+    {
+        std::ifstream in(transcript);
+        std::vector<unsigned char> frame;
+        for (std::string line; frame.size() < 492 && std::getline(in, line);)
+            for (int i = 3; line.starts_with("out") && i < 65; ++i)
+                frame.push_back(static_cast<unsigned char>(std::stoi(line.substr(4 + 3 * i, 2), nullptr, 16)));
+        frame.resize(492);
+        return frame;
+    }
+    fs::path dir = fs::temp_directory_path() / ("wheelctl-adjust-" + std::to_string(::getpid()));
+    std::string picture = Path("p.png");
 };
 
 TEST_F(AdjustCli, RotationMatchesImageMagickAndInvertIsTheComplement)
@@ -75,40 +61,33 @@ TEST_F(AdjustCli, RotationMatchesImageMagickAndInvertIsTheComplement)
     const auto plain = Frame(picture, "");
     ASSERT_EQ(plain.size(), 492u);
     EXPECT_NE(Frame(picture, "--rotate 90"), plain);
-    for (const char* degrees : {"90", "180", "270"}) {
-        const std::string turned = Path(std::string("q") + degrees + ".png");
+    for (const std::string degrees : {"90", "180", "270"}) {
+        const std::string turned = Path("q" + degrees + ".png");
         ASSERT_EQ(std::system(("convert " + Quote(picture) + " -rotate " + degrees + " " + Quote(turned)).c_str()), 0);
-        EXPECT_EQ(Frame(picture, std::string("--rotate ") + degrees), Frame(turned, "")) << degrees;
+        EXPECT_EQ(Frame(picture, "--rotate " + degrees), Frame(turned, "")) << degrees;
     }
     const auto inverted = Frame(picture, "--invert");
-    ASSERT_EQ(inverted.size(), 492u);
     for (std::size_t i = 0; i < 492; ++i)
-        ASSERT_EQ(plain[i] ^ inverted[i], 0xFF) << i;
+        ASSERT_EQ(plain[i] ^ inverted.at(i), 0xFF) << i;
 }
 
 TEST_F(AdjustCli, DeviceCommandsSendTheAdjustedPictureAndBadValuesAreUsageErrors)
 {
-    const std::string adjust = " --rotate 90 --threshold 120 --invert --fit fit";
-    const auto expected = Frame(picture, adjust);
-    const std::string withPicture = " --picture " + Quote(picture);
-    ASSERT_EQ(RunWheelctl("--simulate download " + Quote(picture) + " --slots 1" + adjust + " --transcript "
-                          + Quote(Path("d.txt")))
-                  .status,
-              0);
+    const std::string adjust = " --rotate 90 --threshold 120 --invert --fit fit --transcript ";
+    const std::string download = "--simulate download " + Quote(picture) + " --slots 1";
+    const std::string calibrate = "--simulate calibrate --angle 5 --left --picture " + Quote(picture);
+    ASSERT_EQ(RunWheelctl(download + adjust + Quote(Path("d.txt"))).status, 0);
+    ASSERT_EQ(RunWheelctl(calibrate + adjust + Quote(Path("c.txt"))).status, 0);
+    const auto expected = Frame(picture, "--rotate 90 --threshold 120 --invert --fit fit");
     EXPECT_EQ(FrameSent(Path("d.txt")), expected);
-    ASSERT_EQ(RunWheelctl("--simulate calibrate --angle 5 --left" + withPicture + adjust + " --transcript "
-                          + Quote(Path("c.txt")))
-                  .status,
-              0);
     EXPECT_EQ(FrameSent(Path("c.txt")), expected);
 
     const std::pair<const char*, const char*> bad[] = {
-        {"--rotate 45", "--rotate"},        {"--rotate", "--rotate"},       {"--fit square", "--fit"},
+        {"--rotate 45", "--rotate"},        {"--rotate", "--rotate"},          {"--fit square", "--fit"},
         {"--threshold 255", "--threshold"}, {"--threshold -1", "--threshold"}, {"--threshold x", "--threshold"},
         {"--invert=yes", "--invert"},
     };
-    for (const std::string& command : {"convert " + Quote(picture), "--simulate download " + Quote(picture) + " --slots 1",
-                                      "--simulate calibrate --angle 5 --left" + withPicture}) {
+    for (const std::string& command : {"convert " + Quote(picture), download, calibrate}) {
         for (const auto& [options, name] : bad) {
             const auto r = RunWheelctl(command + " " + options);
             EXPECT_EQ(r.status, 2) << command << " " << options;
