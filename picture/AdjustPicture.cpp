@@ -41,7 +41,14 @@ int UnlitValue(bool invert)
     return invert ? 0 : 255;
 }
 
-// `picture` reduced so that its square frame holds at most `maxPixels`.
+// The pixels of the square that padding makes of a picture of `size`.
+double PaddedPixels(cv::Size size)
+{
+    const double side = std::max(size.width, size.height);
+    return side * side;
+}
+
+// `picture` reduced so that its padded square holds at most `maxPixels`.
 cv::Mat ReduceForFrame(const cv::Mat& picture, double maxPixels)
 {
     const double scale = std::sqrt(maxPixels) / std::max(picture.cols, picture.rows);
@@ -104,7 +111,7 @@ cv::Mat MakeAdjustedWork(cv::Mat& gray, int threshold, FitMode fit, bool invert,
 {
     CV_Assert(gray.type() == CV_8UC1 && !gray.empty());
     const FramePlan plan = PlanFrame(gray.size(), fit);
-    if (fit == FitMode::Fit && static_cast<double>(plan.canvas.area()) > static_cast<double>(kMaxFramedPixels)) {
+    if (fit == FitMode::Fit && PaddedPixels(gray.size()) > static_cast<double>(kMaxFramedPixels)) {
         cv::Mat reduced = ReduceForFrame(gray, static_cast<double>(kMaxFramedPixels));
         return MakeAdjustedWork(reduced, threshold, fit, invert, binary);
     }
@@ -147,9 +154,8 @@ cv::Mat FrameColour(const cv::Mat& colour, const PictureAdjustments& adjustments
         // Only shown, in a box of a few hundred pixels: a long panorama is
         // reduced before its square is made.
         constexpr double kMaxShownPixels = 2048.0 * 2048.0;
-        const cv::Mat picture = static_cast<double>(std::max(turned.cols, turned.rows)) * std::max(turned.cols, turned.rows) > kMaxShownPixels
-                                    ? ReduceForFrame(turned, kMaxShownPixels)
-                                    : turned;
+        const cv::Mat picture =
+            PaddedPixels(turned.size()) > kMaxShownPixels ? ReduceForFrame(turned, kMaxShownPixels) : turned;
         const FramePlan plan = PlanFrame(picture.size(), FitMode::Fit);
         cv::Mat framed(plan.canvas, picture.type(), cv::Scalar::all(UnlitValue(adjustments.invert)));
         picture.copyTo(framed(cv::Rect(plan.at, picture.size())));

@@ -15,9 +15,10 @@
 
 namespace wheel {
 
-// A framed picture larger than this is made from the grey picture reduced
-// first, so that a long panorama padded to a square cannot exhaust memory.
-inline constexpr std::int64_t kMaxFramedPixels = kMaxPicturePixels;
+// A padded square larger than this (8192 x 8192) is made from the grey
+// picture reduced first, so that a long panorama cannot exhaust memory; the
+// scaling to 312 x 312 reads only a few of those pixels anyway.
+inline constexpr std::int64_t kMaxFramedPixels = std::int64_t(8192) * 8192;
 
 // `src` turned clockwise by a transpose and/or a flip, never interpolated.
 // A buffer already in `dst` is reused when it holds as many pixels of the
