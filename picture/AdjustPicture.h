@@ -25,7 +25,8 @@ inline constexpr std::int64_t kMaxFramedPixels = std::int64_t(8192) * 8192;
 // same type; dst must not share src's pixels.
 void RotatePicture(const cv::Mat& src, cv::Mat& dst, Rotation rotation);
 
-// The turn that takes a picture turned by `from` to one turned by `to`.
+// The turn that takes a picture turned by `from` to one turned by `to` (both
+// valid rotations).
 Rotation RotationBetween(Rotation from, Rotation to);
 
 // Where framing puts a picture of `size`: the part of it that is used, the

@@ -26,7 +26,7 @@ public:
     RenderResult RenderWheel(std::uint8_t mode48);
 
     // A picture loaded with LoadOptions::keepGray can be adjusted while open.
-    bool CanAdjust() const { return m_bPictureLoaded && !m_gray.empty(); }
+    bool CanAdjust() const { return m_bPictureLoaded && !m_gray.empty() && m_adjustments.IsValid(); }
     // Makes the working picture and the shown colour copy anew for
     // `adjustments`, so that the next RenderWheel renders them. False, with
     // nothing changed, when the picture cannot be adjusted or an adjustment
