@@ -78,6 +78,49 @@ void BM_ConvertWithoutColour(benchmark::State& state, const char* ext)
     }
 }
 
+// The picture as the window holds it: the full-size grey picture kept, so
+// that each step below is what one move of an adjustment costs.
+wheel::WheelPicture OpenForAdjusting(const std::string& path)
+{
+    wheel::LoadOptions options;
+    options.keepGray = true;
+    wheel::WheelPicture picture;
+    picture.SetPicture(wheel::LoadPicture(path, options).picture);
+    picture.RenderWheel(1);
+    return picture;
+}
+
+// One step of the threshold slider: binarise, frame, preview.
+void BM_AdjustThreshold(benchmark::State& state)
+{
+    wheel::WheelPicture picture = OpenForAdjusting(BenchFile(".jpg"));
+    wheel::PictureAdjustments adjustments;
+    int step = 0;
+    for (auto _ : state) {
+        adjustments.threshold = 100 + step++ % 50;
+        if (!picture.Adjust(adjustments))
+            state.SkipWithError("adjust failed");
+        picture.RenderWheel(1);
+        benchmark::DoNotOptimize(picture.Block().data());
+    }
+}
+
+// A quarter turn more each time.
+void BM_AdjustRotate(benchmark::State& state)
+{
+    wheel::WheelPicture picture = OpenForAdjusting(BenchFile(".jpg"));
+    wheel::PictureAdjustments adjustments;
+    int degrees = 0;
+    for (auto _ : state) {
+        degrees = (degrees + 90) % 360;
+        adjustments.rotate = *wheel::RotationFromDegrees(degrees);
+        if (!picture.Adjust(adjustments))
+            state.SkipWithError("adjust failed");
+        picture.RenderWheel(1);
+        benchmark::DoNotOptimize(picture.Block().data());
+    }
+}
+
 void BM_RenderWheel(benchmark::State& state)
 {
     cv::Mat work(312, 312, CV_8UC1);
@@ -97,6 +140,8 @@ BENCHMARK_CAPTURE(BM_ConvertWithoutColour, jpeg, ".jpg")->Unit(benchmark::kMilli
 BENCHMARK_CAPTURE(BM_PlainColourDecode, png, ".png")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_LoadPicture, png, ".png")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ConvertWithoutColour, png, ".png")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AdjustThreshold)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AdjustRotate)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderWheel)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,5 +1,6 @@
 // wheelctl calibrate: the angle calibration, as "点击校准" does.
 
+#include "cli/AdjustmentOptions.h"
 #include "cli/Command.h"
 #include "cli/DeviceSession.h"
 
@@ -21,10 +22,17 @@ int RunCalibrate(const Context& context)
     const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
     const bool left = TakeFlag(args, "--left");
     const bool right = TakeFlag(args, "--right");
-    if (const auto status = RejectLeftOptions(args, "calibrate"))
-        return *status;
     if (missing)
         return Fail("an option is missing its value (see wheelctl calibrate --help)", 2);
+    wheel::LoadOptions options;
+    std::string adjustmentError;
+    bool adjusted = false;
+    if (!TakeAdjustments(args, options.adjustments, adjustmentError, &adjusted))
+        return Fail(adjustmentError, 2);
+    if (const auto status = RejectLeftOptions(args, "calibrate"))
+        return *status;
+    if (adjusted && !havePicture)
+        return Fail("--rotate, --threshold, --invert and --fit adjust the --picture FILE, which is missing", 2);
     if (!haveAngle)
         return Fail("calibrate needs --angle TEXT", 2);
     if (left == right)
@@ -35,7 +43,6 @@ int RunCalibrate(const Context& context)
     // The block is the last rendering: an empty wheel, or the picture given.
     wheel::WheelPicture picture;
     if (havePicture) {
-        wheel::LoadOptions options;
         options.wantOriginal = false;
         wheel::LoadResult loaded = wheel::LoadPicture(picturePath, options);
         if (!loaded)
@@ -60,11 +67,15 @@ int RunCalibrate(const Context& context)
 
 const Registrar kCalibrate({
     "calibrate",
-    "calibrate --angle TEXT (--left | --right) [--picture FILE] [--transcript FILE]",
+    std::string("calibrate --angle TEXT (--left | --right) [--picture FILE] [--transcript FILE]\n"
+                "        ")
+        + kAdjustmentSynopsis,
     "      Turns the picture the wheel light shows by 1 to 90 degrees, as\n"
     "      \"点击校准\". TEXT is taken as the angle field's text, with the same\n"
     "      checks and messages.\n"
     "      --picture FILE     send this picture's block (default: an empty wheel)\n"
+    "      --rotate, --threshold, --invert, --fit\n"
+    "                         adjust that picture first, as for convert\n"
     "      --transcript FILE  every report out and in, as for download\n",
     RunCalibrate,
 });

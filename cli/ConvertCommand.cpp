@@ -1,5 +1,6 @@
 // wheelctl convert: a picture file into the wheel's frame, block and preview.
 
+#include "cli/AdjustmentOptions.h"
 #include "cli/Command.h"
 
 #include "picture/OutputFile.h"
@@ -54,10 +55,14 @@ int RunConvert(const Context& context)
     const bool wantBlock = TakeOption(args, "--block", blockPath, missing);
     const bool wantPreview = TakeOption(args, "--preview", previewPath, missing);
     TakeOption(args, "--48", mode, missing);
-    if (const auto status = RejectLeftOptions(args, "convert"))
-        return *status;
     if (missing)
         return Fail("an option is missing its value (see wheelctl convert --help)", 2);
+    wheel::LoadOptions options;
+    std::string adjustmentError;
+    if (!TakeAdjustments(args, options.adjustments, adjustmentError))
+        return Fail(adjustmentError, 2);
+    if (const auto status = RejectLeftOptions(args, "convert"))
+        return *status;
     if (mode != "on" && mode != "off")
         return Fail("--48 takes on or off", 2);
     if (args.size() != 1)
@@ -70,7 +75,6 @@ int RunConvert(const Context& context)
     if (toStdout == 1)
         TakeStandardOutput();
 
-    wheel::LoadOptions options;
     options.wantOriginal = false;  // wheelctl shows no colour copy
     wheel::LoadResult loaded = wheel::LoadPicture(picturePath, options);
     if (!loaded)
@@ -101,13 +105,24 @@ int RunConvert(const Context& context)
 
 const Registrar kConvert({
     "convert",
-    "convert PICTURE [--frame FILE] [--block FILE] [--preview FILE] [--48 on|off]",
+    std::string("convert PICTURE [--frame FILE] [--block FILE] [--preview FILE] [--48 on|off]\n"
+                "        ")
+        + kAdjustmentSynopsis,
     "      Converts a BMP, JPEG or PNG picture as the editor does.\n"
     "      --frame FILE    the 492-byte column image (164 columns x 3 bytes)\n"
     "      --block FILE    the 496-byte transfer block: frame, 48-picture mode,\n"
     "                      then 0xAA 0xAA 0xAA\n"
     "      --preview FILE  the 312 x 312 round preview as a PNG\n"
     "      --48 on|off     the 48-picture mode byte of the block (default on)\n"
+    "      Adjustments, applied in this order (the defaults change nothing):\n"
+    "      --rotate 0|90|180|270   turn the picture clockwise (default 0)\n"
+    "      --threshold auto|N      grey values up to N (0 to 254) become dark;\n"
+    "                              auto, the default, is Otsu's threshold\n"
+    "      --invert                light the LEDs where the picture is light\n"
+    "                              instead of where it is dark\n"
+    "      --fit stretch|fit|crop  make the picture square: stretch it (default),\n"
+    "                              pad its shorter side with unlit margins, or\n"
+    "                              take its centred square\n"
     "      FILE may be - for standard output, a device or a FIFO; the outputs\n"
     "      are written all or none.\n",
     RunConvert,

@@ -1,5 +1,6 @@
 // wheelctl download: a picture into the slots named, as "下载-->GO" does.
 
+#include "cli/AdjustmentOptions.h"
 #include "cli/Command.h"
 #include "cli/DeviceSession.h"
 
@@ -36,10 +37,14 @@ int RunDownload(const Context& context)
     const bool haveSlots = TakeOption(args, "--slots", slots, missing);
     TakeOption(args, "--48", mode, missing);
     const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
-    if (const auto status = RejectLeftOptions(args, "download"))
-        return *status;
     if (missing)
         return Fail("an option is missing its value (see wheelctl download --help)", 2);
+    wheel::LoadOptions options;
+    std::string adjustmentError;
+    if (!TakeAdjustments(args, options.adjustments, adjustmentError))
+        return Fail(adjustmentError, 2);
+    if (const auto status = RejectLeftOptions(args, "download"))
+        return *status;
     if (mode != "on" && mode != "off")
         return Fail("--48 takes on or off", 2);
     if (args.size() != 1)
@@ -48,7 +53,6 @@ int RunDownload(const Context& context)
     if (haveSlots && !ParseSlots(slots, labels))
         return Fail("--slots takes box numbers from 1 to 20 separated by commas, e.g. 1,2,20", 2);
 
-    wheel::LoadOptions options;
     options.wantOriginal = false;
     wheel::LoadResult loaded = wheel::LoadPicture(args[0], options);
     if (!loaded)
@@ -69,7 +73,9 @@ int RunDownload(const Context& context)
 
 const Registrar kDownload({
     "download",
-    "download PICTURE --slots LIST [--48 on|off] [--transcript FILE]",
+    std::string("download PICTURE --slots LIST [--48 on|off] [--transcript FILE]\n"
+                "        ")
+        + kAdjustmentSynopsis,
     "      Downloads a picture into the wheel light's slots, as \"下载-->GO\".\n"
     "      --slots LIST       the slot boxes by their numbers 1 to 20, e.g. 1,2,20;\n"
     "                         box 20 is slot 0 on the wire\n"
@@ -78,6 +84,8 @@ const Registrar kDownload({
     "                         the 65 bytes in hex, written when the download\n"
     "                         ends; - is standard output (the log then goes to\n"
     "                         standard error)\n"
+    "      --rotate, --threshold, --invert, --fit\n"
+    "                         adjust the picture first, as for convert\n"
     "      Prints the log lines and message boxes the editor would show; exit\n"
     "      status 0 only when the download completed and its transcript, if\n"
     "      asked for, was written.\n",

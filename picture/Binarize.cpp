@@ -1,23 +1,43 @@
 #include "picture/Binarize.h"
 
-#include <cstdint>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
 
 namespace wheel {
 
-int BinarizeOtsu(cv::Mat& image)
-{
-    CV_Assert(image.depth() == CV_8U);
-    const int rowBytes = image.cols * image.channels();
+namespace {
 
-    float hist[256] = {};
-    for (int y = 0; y < image.rows; ++y) {
-        const std::uint8_t* row = image.ptr<std::uint8_t>(y);
-        for (int x = 0; x < rowBytes; ++x)
-            hist[row[x]] += 1.0f;
-    }
-    const int n = rowBytes * image.rows;
-    if (n == 0)
+// The count at which a single-precision counter stops growing by one.
+constexpr float kFloatCountLimit = 16777216.0f;  // 2^24
+
+// OpenCV counts in integers and hands the counts over as floats, which are
+// exact up to 2^24 and at least 2^24 above it; clamping there gives what
+// 256 float counters incremented one by one hold.
+void Histogram(const cv::Mat& bytes, float hist[256])
+{
+    const int channel = 0;
+    const int bins = 256;
+    const float range[] = {0.0f, 256.0f};
+    const float* ranges[] = {range};
+    cv::Mat counts;
+    cv::calcHist(&bytes, 1, &channel, cv::noArray(), counts, 1, &bins, ranges, true, false);
+    for (int k = 0; k < 256; ++k)
+        hist[k] = std::min(counts.at<float>(k), kFloatCountLimit);
+}
+
+} // namespace
+
+int OtsuThreshold(const cv::Mat& image)
+{
+    CV_Assert(image.depth() == CV_8U && image.dims <= 2);
+    if (image.empty())
         return 20;
+    // One channel of width x channels bytes per row, without the row padding.
+    const cv::Mat bytes = image.reshape(1);
+    const int n = bytes.cols * bytes.rows;
+    float hist[256];
+    Histogram(bytes, hist);
     for (float& h : hist)
         h /= static_cast<float>(n);
 
@@ -41,12 +61,23 @@ int BinarizeOtsu(cv::Mat& image)
             threshold = k;
         }
     }
+    return threshold;
+}
 
-    for (int y = 0; y < image.rows; ++y) {
-        std::uint8_t* row = image.ptr<std::uint8_t>(y);
-        for (int x = 0; x < rowBytes; ++x)
-            row[x] = row[x] > threshold ? 255 : 0;
-    }
+void BinarizeAt(const cv::Mat& src, cv::Mat& dst, int threshold)
+{
+    CV_Assert(src.depth() == CV_8U);
+    // OpenCV's binary threshold keeps values above it: > T becomes 255.
+    cv::threshold(src, dst, threshold, 255, cv::THRESH_BINARY);
+}
+
+int BinarizeOtsu(cv::Mat& image)
+{
+    const int threshold = OtsuThreshold(image);
+    if (image.empty())
+        return threshold;
+    cv::Mat bytes = image.reshape(1);
+    BinarizeAt(bytes, bytes, threshold);
     return threshold;
 }
 

@@ -8,4 +8,15 @@ namespace wheel {
 // threshold (20 when no split beats the others, e.g. a single grey value).
 int BinarizeOtsu(cv::Mat& image);
 
+// The threshold BinarizeOtsu would choose, leaving the image as it is. The
+// histogram counts like single-precision counters: a value that occurs more
+// than 2^24 times counts 2^24 times, as adding one to a float of 2^24 no
+// longer changes it.
+int OtsuThreshold(const cv::Mat& image);
+
+// dst = src with bytes at or below `threshold` set to 0 and the others to 255
+// (all 0 for a threshold of 255 or more). dst may be src, or a view of the
+// same size into a larger picture.
+void BinarizeAt(const cv::Mat& src, cv::Mat& dst, int threshold);
+
 } // namespace wheel

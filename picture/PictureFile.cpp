@@ -1,8 +1,7 @@
 #include "picture/PictureFile.h"
 
-#include "picture/Binarize.h"
+#include "picture/AdjustPicture.h"
 #include "picture/PictureDecode.h"
-#include "picture/RenderWheel.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -27,16 +26,6 @@ int ReducedColourFlag(const PictureHeader& header, int displayLongSide)
 }
 
 } // namespace
-
-cv::Mat MakeWorkPicture(cv::Mat& gray, int* threshold)
-{
-    const int t = BinarizeOtsu(gray);
-    if (threshold)
-        *threshold = t;
-    cv::Mat work(kWorkSize, kWorkSize, CV_8UC1);
-    cv::resize(gray, work, work.size(), 0, 0, cv::INTER_LINEAR);
-    return work;
-}
 
 LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
 {
@@ -65,7 +54,7 @@ LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
     }
 
     result.picture.header = header;
-    result.picture.work = MakeWorkPicture(gray.image, &result.picture.threshold);
+    AdjustDecodedPicture(std::move(gray.image), options.adjustments, options.keepGray, result.picture);
     result.picture.original = std::move(original.image);
     return result;
 }

@@ -4,6 +4,8 @@
 // colour decode for display and the grey decode that becomes the 312 x 312
 // binarised working picture.
 
+#include "picture/PictureAdjustments.h"
+
 #include <opencv2/core.hpp>
 
 #include <cstdint>
@@ -40,10 +42,12 @@ struct PictureHeader {
 LoadError ProbePicture(const std::string& path, PictureHeader& header);
 
 struct LoadedPicture {
-    cv::Mat original;   // colour (BGR) copy for display, possibly reduced in size
+    cv::Mat original;   // colour (BGR) copy for display, possibly reduced in size, never rotated
     cv::Mat work;       // 312 x 312, one channel, binarised then scaled bilinearly
     int threshold = 0;  // the Otsu threshold of the grey picture
     PictureHeader header;
+    PictureAdjustments adjustments;  // those that made `work`
+    cv::Mat gray;       // with LoadOptions::keepGray: the grey picture at full size, rotated
 };
 
 struct LoadOptions {
@@ -52,6 +56,10 @@ struct LoadOptions {
     // decoded reduced by a power of two while its longer side stays at least
     // this long.
     int displayLongSide = 1024;
+    PictureAdjustments adjustments;
+    // Keep the full-size grey picture, which adjusting the open picture needs;
+    // otherwise it is binarised in place and released.
+    bool keepGray = false;
 };
 
 struct LoadResult {
@@ -61,10 +69,6 @@ struct LoadResult {
 };
 
 LoadResult LoadPicture(const std::string& path, const LoadOptions& options = {});
-
-// The working picture from a grey picture at its own size: binarised in place,
-// then scaled to 312 x 312 with bilinear interpolation.
-cv::Mat MakeWorkPicture(cv::Mat& gray, int* threshold = nullptr);
 
 // Why a file was refused, in the editor's language and in English.
 std::string LoadErrorText(LoadError error);

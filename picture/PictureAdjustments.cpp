@@ -1,0 +1,93 @@
+#include "picture/PictureAdjustments.h"
+
+namespace wheel {
+
+namespace {
+
+// A plain decimal number of at most three digits; no sign, no spaces.
+std::optional<int> SmallNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+bool PictureAdjustments::IsValid() const
+{
+    return RotationFromDegrees(Degrees(rotate)).has_value()
+        && (fit == FitMode::Stretch || fit == FitMode::Fit || fit == FitMode::Crop)
+        && (!threshold || IsManualThreshold(*threshold));
+}
+
+int Degrees(Rotation rotation)
+{
+    return static_cast<int>(rotation);
+}
+
+std::optional<Rotation> RotationFromDegrees(int degrees)
+{
+    switch (degrees) {
+    case 0: return Rotation::Deg0;
+    case 90: return Rotation::Deg90;
+    case 180: return Rotation::Deg180;
+    case 270: return Rotation::Deg270;
+    }
+    return std::nullopt;
+}
+
+std::optional<Rotation> ParseRotation(std::string_view text)
+{
+    const std::optional<int> degrees = SmallNumber(text);
+    return degrees ? RotationFromDegrees(*degrees) : std::nullopt;
+}
+
+std::optional<FitMode> ParseFit(std::string_view text)
+{
+    for (FitMode fit : {FitMode::Stretch, FitMode::Fit, FitMode::Crop})
+        if (text == FitName(fit))
+            return fit;
+    return std::nullopt;
+}
+
+std::string_view FitName(FitMode fit)
+{
+    switch (fit) {
+    case FitMode::Stretch: return "stretch";
+    case FitMode::Fit: return "fit";
+    case FitMode::Crop: return "crop";
+    }
+    return "";
+}
+
+bool ParseThreshold(std::string_view text, std::optional<int>& threshold)
+{
+    if (text == "auto") {
+        threshold.reset();
+        return true;
+    }
+    const std::optional<int> value = SmallNumber(text);
+    if (!value || !IsManualThreshold(*value))
+        return false;
+    threshold = value;
+    return true;
+}
+
+bool IsManualThreshold(int value)
+{
+    return value >= 0 && value <= kMaxManualThreshold;
+}
+
+std::string FormatThreshold(const std::optional<int>& threshold)
+{
+    return threshold ? std::to_string(*threshold) : std::string("auto");
+}
+
+} // namespace wheel

@@ -1,0 +1,57 @@
+#pragma once
+// What a user may change about how a picture becomes the wheel's two tones:
+// a lossless rotation, the threshold, inversion and how a picture that is not
+// square is framed. Every default leaves the picture exactly as the plain
+// conversion makes it. The texts the parse and format helpers take and give
+// are the ones wheelctl's options and picture set files use.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace wheel {
+
+// Clockwise turns, in degrees.
+enum class Rotation { Deg0 = 0, Deg90 = 90, Deg180 = 180, Deg270 = 270 };
+
+enum class FitMode {
+    Stretch,  // the whole picture, squashed into the square
+    Fit,      // the whole picture, its shorter side padded with unlit margins
+    Crop,     // the centred square of the picture
+};
+
+inline constexpr int kMaxManualThreshold = 254;
+
+struct PictureAdjustments {
+    Rotation rotate = Rotation::Deg0;
+    // Empty: Otsu's threshold of the picture. Otherwise 0 to 254; either way a
+    // grey value at or below the threshold becomes dark.
+    std::optional<int> threshold;
+    // Light and dark swap where the wheel samples the picture, so every LED
+    // that would be lit is unlit and the other way round.
+    bool invert = false;
+    FitMode fit = FitMode::Stretch;
+
+    bool operator==(const PictureAdjustments&) const = default;
+    bool IsDefault() const { return *this == PictureAdjustments{}; }
+    // Every field within its range (a manual threshold of 0 to 254, a known rotation and framing).
+    bool IsValid() const;
+};
+
+int Degrees(Rotation rotation);
+std::optional<Rotation> RotationFromDegrees(int degrees);
+// "0", "90", "180" or "270".
+std::optional<Rotation> ParseRotation(std::string_view text);
+
+// "stretch", "fit" or "crop".
+std::optional<FitMode> ParseFit(std::string_view text);
+std::string_view FitName(FitMode fit);
+
+// "auto" gives an empty threshold, "0" to "254" a manual one; false for
+// anything else, leaving `threshold` as it was.
+bool ParseThreshold(std::string_view text, std::optional<int>& threshold);
+bool IsManualThreshold(int value);
+// "auto" or the number.
+std::string FormatThreshold(const std::optional<int>& threshold);
+
+} // namespace wheel
