@@ -2,18 +2,14 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include <algorithm>
-
 namespace wheel {
 
 namespace {
 
-// The count at which a single-precision counter stops growing by one.
-constexpr float kFloatCountLimit = 16777216.0f;  // 2^24
-
-// OpenCV counts in integers and hands the counts over as floats, which are
-// exact up to 2^24 and at least 2^24 above it; clamping there gives what
-// 256 float counters incremented one by one hold.
+// The counts are exact and handed over as floats. (Counters of single
+// precision incremented one by one would stop at 2^24, and a picture with more
+// of one value than that would get a threshold from a wrong histogram: a large
+// picture that is mostly white could come out all dark.)
 void Histogram(const cv::Mat& bytes, float hist[256])
 {
     const int channel = 0;
@@ -23,7 +19,7 @@ void Histogram(const cv::Mat& bytes, float hist[256])
     cv::Mat counts;
     cv::calcHist(&bytes, 1, &channel, cv::noArray(), counts, 1, &bins, ranges, true, false);
     for (int k = 0; k < 256; ++k)
-        hist[k] = std::min(counts.at<float>(k), kFloatCountLimit);
+        hist[k] = counts.at<float>(k);
 }
 
 } // namespace

@@ -9,9 +9,8 @@ namespace wheel {
 int BinarizeOtsu(cv::Mat& image);
 
 // The threshold BinarizeOtsu would choose, leaving the image as it is. The
-// histogram counts like single-precision counters: a value that occurs more
-// than 2^24 times counts 2^24 times, as adding one to a float of 2^24 no
-// longer changes it.
+// histogram holds exact counts, also of a value that occurs more than 2^24
+// times (where single-precision counters would stop growing).
 int OtsuThreshold(const cv::Mat& image);
 
 // dst = src with bytes at or below `threshold` set to 0 and the others to 255

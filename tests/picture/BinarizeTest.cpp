@@ -57,17 +57,17 @@ TEST(BinarizeOtsu, CountsEveryChannelAndIgnoresRowPadding)
     EXPECT_EQ(colour.at<cv::Vec3b>(1, 1), cv::Vec3b(0, 0, 255));
 }
 
-TEST(BinarizeOtsu, CountsOfOneValueStopAt2To24AsInSinglePrecision)
+TEST(BinarizeOtsu, CountsOfOneValueBeyond2To24StayExact)
 {
-    // 2^25 pixels: 2^22 of 0, the rest (more than 2^24) of 255. Counted in
-    // single precision the 255s stop at 2^24: p(0) = 1/8, p(255) = 1/2, and
-    // the split after 255 (w = 5/8, variance 9754) beats every split after 0
-    // (w = 1/8, 2322). Exact counts would give 0 (7111, then 0/0 at 255).
+    // 2^25 pixels: 2^22 of 0, the rest (more than 2^24) of 255. With exact
+    // counts p(0) = 1/8 and p(255) = 7/8: two values, so the split after 0
+    // wins and nothing changes. Counters that stopped at 2^24 would give
+    // p(255) = 1/2, a split after 255 and an all-dark picture.
     cv::Mat image(4096, 8192, CV_8UC1, cv::Scalar(255));
     image.rowRange(0, 512).setTo(0);
-    EXPECT_EQ(wheel::OtsuThreshold(image), 255);
-    EXPECT_EQ(wheel::BinarizeOtsu(image), 255);
-    EXPECT_EQ(cv::countNonZero(image), 0);
+    EXPECT_EQ(wheel::OtsuThreshold(image), 0);
+    EXPECT_EQ(wheel::BinarizeOtsu(image), 0);
+    EXPECT_EQ(cv::countNonZero(image), 4096 * 8192 - 512 * 8192);
 }
 
 } // namespace
