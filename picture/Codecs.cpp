@@ -1,6 +1,7 @@
 #include "picture/Codecs.h"
 
 #include "codecs/CodecModule.h"
+#include "picture/PngEncode.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -111,6 +112,8 @@ cv::Mat Decode(std::span<const std::uint8_t> bytes, int flags)
 
 bool Encode(const std::string& ext, const cv::Mat& image, std::vector<std::uint8_t>& out)
 {
+    if (ext == ".png" && EncodePng(image, out))
+        return true;
     const ModuleTable* table = Table();
     return table && table->encode(ext, image, out);
 }

@@ -25,7 +25,8 @@ bool Available();
 std::string Problem();
 
 // cv::imread, cv::imdecode and cv::imencode; an empty picture or false when
-// they fail or the module is missing, never an exception.
+// they fail or the module is missing, never an exception. 8-bit pictures
+// become PNG files without the module (PngEncode.h), in the same bytes.
 cv::Mat Read(const std::string& path, int flags);
 cv::Mat Decode(std::span<const std::uint8_t> bytes, int flags);
 bool Encode(const std::string& ext, const cv::Mat& image, std::vector<std::uint8_t>& out);

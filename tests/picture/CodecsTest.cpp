@@ -2,6 +2,7 @@
 // first use waits for the one load and gets OpenCV's own result.
 #include "picture/Codecs.h"
 #include "picture/PictureFile.h"
+#include "picture/PngEncode.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
@@ -67,6 +68,32 @@ TEST(Codecs, ConcurrentFirstUsesShareOneLoad)
     EXPECT_TRUE(wheel::codecs::Decode(junk, cv::IMREAD_COLOR).empty());
     EXPECT_TRUE(wheel::codecs::Read((dir / "none.bmp").string(), cv::IMREAD_COLOR).empty());
     fs::remove_all(dir);
+}
+
+// Our PNG writer against OpenCV's: the same bytes for every 8-bit layout,
+// on noise (long literal runs), flat areas (long matches) and odd sizes.
+TEST(Codecs, PngEncoderWritesImencodeBytes)
+{
+    cv::Mat noise(97, 131, CV_8UC4);
+    cv::randu(noise, 0, 256);
+    noise(cv::Rect(0, 0, 60, 40)).setTo(cv::Scalar(255, 255, 255, 255));
+    cv::Mat bgr, gray;
+    cv::cvtColor(noise, bgr, cv::COLOR_BGRA2BGR);
+    cv::cvtColor(noise, gray, cv::COLOR_BGRA2GRAY);
+    const cv::Mat preview(312, 312, CV_8UC3, cv::Scalar(255, 255, 255));
+    const std::vector<cv::Mat> pictures = {noise, bgr, gray, preview, bgr(cv::Rect(5, 7, 33, 21)),
+                                           cv::Mat(1, 1, CV_8UC1, cv::Scalar(7))};
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        std::vector<uchar> expected;
+        ASSERT_TRUE(cv::imencode(".png", pictures[i], expected));
+        std::vector<std::uint8_t> ours;
+        ASSERT_TRUE(wheel::EncodePng(pictures[i], ours)) << i;
+        EXPECT_EQ(ours, std::vector<std::uint8_t>(expected.begin(), expected.end())) << i;
+    }
+    std::vector<std::uint8_t> out = {1, 2, 3};
+    EXPECT_FALSE(wheel::EncodePng(cv::Mat(4, 4, CV_16UC1, cv::Scalar(9)), out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(wheel::EncodePng(cv::Mat(), out));
 }
 
 } // namespace
