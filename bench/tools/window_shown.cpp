@@ -17,7 +17,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,8 +107,8 @@ int main(int argc, char** argv)
 
     const Clock::time_point start = Clock::now();
     pid_t child = 0;
-    if (posix_spawn(&child, argv[first], nullptr, nullptr, argv + first, environ) != 0) {
-        std::fprintf(stderr, "wheel-window-shown: cannot start %s: %s\n", argv[first], std::strerror(errno));
+    if (const int error = posix_spawn(&child, argv[first], nullptr, nullptr, argv + first, environ)) {
+        std::fprintf(stderr, "wheel-window-shown: cannot start %s: %s\n", argv[first], std::strerror(error));
         return 1;
     }
 
@@ -139,10 +138,11 @@ int main(int argc, char** argv)
             }
         } else if (type == XCB_MAP_NOTIFY) {
             const auto* e = reinterpret_cast<xcb_map_notify_event_t*>(event);
-            if (created.count(e->window) && mapped.empty())
-                mappedAt = Clock::now();
-            if (created.count(e->window))
+            if (created.count(e->window)) {
+                if (mapped.empty())
+                    mappedAt = Clock::now();
                 mapped.insert(e->window);
+            }
         } else if (type == damage->first_event) {
             std::uint32_t drawable;
             std::memcpy(&drawable, reinterpret_cast<const char*>(event) + 4, sizeof drawable);
