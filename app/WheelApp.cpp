@@ -4,11 +4,36 @@
 #include "texts/Language.h"
 #include "dialogs/Fonts.h"
 #include "app/WheelDlg.h"
+#include "picture/Codecs.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+// Starts loading the picture codecs once the window has been painted for the
+// first time: the loader would otherwise compete with the window's start,
+// and Qt's own plug-ins wait for the dynamic loader while it works.
+class CodecPreload : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            // Queued: it runs once this paint and the flush to the screen are done.
+            QTimer::singleShot(0, [] { wheel::codecs::StartLoading(); });
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 CWheelApp::CWheelApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -41,6 +66,8 @@ int CWheelApp::InitInstance()
     // shows over it.
     if (!parsed.files.isEmpty())
         QTimer::singleShot(0, &dlg, [&dlg, files = parsed.files] { dlg.OpenFiles(files); });
+    CodecPreload preload;
+    dlg.installEventFilter(&preload);
     dlg.exec();
     return 0;
 }

@@ -3,11 +3,10 @@
 #include "cli/AdjustmentOptions.h"
 #include "cli/Command.h"
 
+#include "picture/Codecs.h"
 #include "picture/OutputFile.h"
 #include "picture/PictureFile.h"
 #include "picture/WheelPicture.h"
-
-#include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 #include <span>
@@ -85,8 +84,9 @@ int RunConvert(const Context& context)
     picture.RenderWheel(mode == "on" ? 1 : 0);
 
     std::vector<std::uint8_t> previewPng;
-    if (wantPreview && !cv::imencode(".png", picture.Preview(), previewPng))
-        return Fail("cannot encode the preview");
+    if (wantPreview && !wheel::codecs::Encode(".png", picture.Preview(), previewPng))
+        return Fail(wheel::codecs::Available() ? "cannot encode the preview"
+                                               : "cannot encode the preview: the picture codecs cannot be loaded");
 
     if (!wantFrame && !wantBlock && !wantPreview)
         Messages() << "converted " << picturePath << " (nothing written: give --frame, --block or --preview)\n";

@@ -6,8 +6,12 @@ find_library(OPENCV_IMGPROC_LIB opencv_imgproc REQUIRED)
 find_library(OPENCV_IMGCODECS_LIB opencv_imgcodecs REQUIRED)
 add_library(wheel_opencv INTERFACE)
 target_include_directories(wheel_opencv SYSTEM INTERFACE ${OPENCV_INCLUDE_DIR})
-target_link_libraries(wheel_opencv INTERFACE
-    ${OPENCV_IMGCODECS_LIB} ${OPENCV_IMGPROC_LIB} ${OPENCV_CORE_LIB})
+target_link_libraries(wheel_opencv INTERFACE ${OPENCV_IMGPROC_LIB} ${OPENCV_CORE_LIB})
+# imgcodecs brings GDAL and about 140 further libraries to every process that
+# links it: the programs reach it only through the codec module (codecs/);
+# tests, benchmarks and tools that write pictures link it directly.
+add_library(wheel_opencv_codecs INTERFACE)
+target_link_libraries(wheel_opencv_codecs INTERFACE wheel_opencv ${OPENCV_IMGCODECS_LIB})
 
 # The JPEG and PNG libraries OpenCV itself uses: picture/ decodes with them
 # directly to hear their warnings.

@@ -9,6 +9,10 @@ foreach(program wheel-editor wheelctl)
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
+# The codec module, where the programs look for it: bin/../${WHEEL_PRIVATE_LIBDIR}.
+# Not executable, as Debian wants shared libraries.
+install(TARGETS wheel-codecs LIBRARY DESTINATION ${WHEEL_PRIVATE_LIBDIR}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 set(WHEEL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${WHEEL_PACKAGING_DIR}/70-wheel-light.rules DESTINATION lib/udev/rules.d OPTIONAL)

@@ -6,6 +6,7 @@
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
+#include "picture/Codecs.h"
 #include "ui_DiyDlg.h"
 
 #include <QFile>
@@ -13,7 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgcodecs.hpp>  // the IMREAD_ flags only
 
 namespace wheel {
 
@@ -121,7 +122,7 @@ void CDiyDlg::OnSaveNow()
     if (!m_strPath.isEmpty() && !m_canvas->SaveBitmapFile(m_strPath))
         return;
     m_editText->setText(QString());
-    m_pImage = cv::imread(QFile::encodeName(m_strPath).toStdString(), cv::IMREAD_COLOR);
+    m_pImage = wheel::codecs::Read(QFile::encodeName(m_strPath).toStdString(), cv::IMREAD_COLOR);
     if (!m_pImage.empty())
         ShowImage(m_pImage);
     OnInitDialog();

@@ -7,9 +7,9 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "picture/Codecs.h"
 #include "picture/OutputFile.h"
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <vector>
@@ -78,7 +78,7 @@ bool WriteDiyTemplate(const QString& path, QString* error)
     if (path.isEmpty())
         return fail(QStringLiteral("程序目录和用户数据目录都不能写入文件"));
     std::vector<uchar> bytes;
-    if (!cv::imencode(".bmp", MakeDiyTemplate(), bytes))
+    if (!codecs::Encode(".bmp", MakeDiyTemplate(), bytes))
         return fail(QStringLiteral("无法生成位图"));
     QString why;
     if (!SaveFileAtomically(path, reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()), &why))

@@ -1,9 +1,10 @@
 #include "picture/PictureDecode.h"
 
+#include "picture/Codecs.h"
 #include "picture/JpegDecode.h"
 #include "picture/PngDecode.h"
 
-#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgcodecs.hpp>  // the IMREAD_ flags only
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -84,9 +85,10 @@ bool RleRowsComplete(std::span<const std::uint8_t> data, std::int64_t width, std
     return true;
 }
 
-// BMP files go to OpenCV's own reader. A run-length coded one is checked
-// for its end first, then read from memory with end-of-bitmap codes after
-// it, so that the reader never runs off the end of the file.
+// BMP files go to OpenCV's own reader, in the codec module. A run-length
+// coded one is checked for its end first, then read from memory with
+// end-of-bitmap codes after it, so that the reader never runs off the end of
+// the file.
 DecodedPicture DecodeBmp(const std::string& path, int flags)
 {
     DecodedPicture result;
@@ -98,33 +100,29 @@ DecodedPicture DecodeBmp(const std::string& path, int flags)
     if (f)
         std::fclose(f);
     const std::uint32_t compression = haveHead && Le32(head + 14) >= 40 ? Le32(head + 30) : 0;
-    try {
-        if (compression == 1 || compression == 2) {
-            if (!ReadWholeFile(path, bytes)) {
-                result.error = LoadError::Unreadable;
-                return result;
-            }
-            const std::int64_t width = std::int32_t(Le32(head + 18));
-            const std::int64_t height = std::abs(std::int64_t(std::int32_t(Le32(head + 22))));
-            const std::uint32_t offBits = Le32(head + 10);
-            if (offBits > bytes.size()
-                || !RleRowsComplete(std::span(bytes).subspan(offBits), width, height, compression == 2)) {
-                result.error = LoadError::Truncated;
-                return result;
-            }
-            for (std::int64_t i = 0; i <= height; ++i) {
-                bytes.push_back(0);
-                bytes.push_back(1);
-            }
-            result.image = cv::imdecode(cv::Mat(1, int(bytes.size()), CV_8UC1, bytes.data()), imreadFlags);
-        } else {
-            result.image = cv::imread(path, imreadFlags);
+    if (compression == 1 || compression == 2) {
+        if (!ReadWholeFile(path, bytes)) {
+            result.error = LoadError::Unreadable;
+            return result;
         }
-    } catch (const cv::Exception&) {
-        result.image.release();
+        const std::int64_t width = std::int32_t(Le32(head + 18));
+        const std::int64_t height = std::abs(std::int64_t(std::int32_t(Le32(head + 22))));
+        const std::uint32_t offBits = Le32(head + 10);
+        if (offBits > bytes.size()
+            || !RleRowsComplete(std::span(bytes).subspan(offBits), width, height, compression == 2)) {
+            result.error = LoadError::Truncated;
+            return result;
+        }
+        for (std::int64_t i = 0; i <= height; ++i) {
+            bytes.push_back(0);
+            bytes.push_back(1);
+        }
+        result.image = codecs::Decode(bytes, imreadFlags);
+    } else {
+        result.image = codecs::Read(path, imreadFlags);
     }
     if (result.image.empty()) {
-        result.error = LoadError::DecodeFailed;
+        result.error = codecs::Available() ? LoadError::DecodeFailed : LoadError::NoCodecs;
         return result;
     }
     ReduceLikeImread(result.image, ReductionOf(flags));

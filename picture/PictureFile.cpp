@@ -3,7 +3,7 @@
 #include "picture/AdjustPicture.h"
 #include "picture/PictureDecode.h"
 
-#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgcodecs.hpp>  // the IMREAD_ flags only
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -70,6 +70,7 @@ std::string LoadErrorText(LoadError error)
     case LoadError::Truncated: return "文件不完整，可能已损坏";
     case LoadError::TooLarge: return "图片太大（超过1亿像素）";
     case LoadError::DecodeFailed: return "图片已损坏，无法解码";
+    case LoadError::NoCodecs: return "无法加载图片解码模块，请重新安装本程序";
     }
     return "";
 }
@@ -85,6 +86,7 @@ std::string LoadErrorTextEnglish(LoadError error)
     case LoadError::Truncated: return "the file is truncated";
     case LoadError::TooLarge: return "the picture is too large (more than 100 megapixels)";
     case LoadError::DecodeFailed: return "the picture is damaged and cannot be decoded";
+    case LoadError::NoCodecs: return "the picture codecs cannot be loaded (reinstall the program)";
     }
     return "";
 }

@@ -22,6 +22,7 @@ enum class LoadError {
     Truncated,     // the file ends before its picture data does
     TooLarge,      // more pixels than a desktop should allocate
     DecodeFailed,  // the decoder gave up on it
+    NoCodecs,      // the codec module that reads this format cannot be loaded
 };
 
 // More than this many pixels is refused before decoding.

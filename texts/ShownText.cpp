@@ -35,6 +35,7 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("ShownText", "文件不完整，可能已损坏"),
     QT_TRANSLATE_NOOP("ShownText", "图片太大（超过1亿像素）"),
     QT_TRANSLATE_NOOP("ShownText", "图片已损坏，无法解码"),
+    QT_TRANSLATE_NOOP("ShownText", "无法加载图片解码模块，请重新安装本程序"),
     // USB link
     QT_TRANSLATE_NOOP("ShownText", "尝试连接风火轮"),
     QT_TRANSLATE_NOOP("ShownText", "风火轮连接失败"),

@@ -296,6 +296,10 @@
         <translation>the picture is damaged and cannot be decoded</translation>
     </message>
     <message>
+        <source>无法加载图片解码模块，请重新安装本程序</source>
+        <translation>the picture codecs cannot be loaded; please reinstall the program</translation>
+    </message>
+    <message>
         <source>尝试连接风火轮</source>
         <translation>Connecting to the wheel light</translation>
     </message>

@@ -31,15 +31,16 @@ inline std::string Quote(const std::string& s)
 }
 
 // With `apart`, stderr is kept in `err` instead of following stdout.
-// `shell` runs first in the same shell (limits, traps).
-inline CliResult RunWheelctl(const std::string& args, bool apart = false, const std::string& shell = "")
+// `shell` runs first in the same shell (limits, traps, variables).
+inline CliResult RunProgram(const std::string& program, const std::string& args, bool apart = false,
+                            const std::string& shell = "")
 {
     CliResult result;
     char errPath[] = "/tmp/wheelctl-stderr-XXXXXX";
     const int errFd = apart ? ::mkstemp(errPath) : -1;
     if (errFd >= 0)
         ::close(errFd);
-    const std::string command = shell + (shell.empty() ? "" : "; exec ") + Quote(WheelctlPath()) + " " + args
+    const std::string command = shell + (shell.empty() ? "" : "; exec ") + Quote(program) + " " + args
         + (errFd >= 0 ? " 2>" + Quote(errPath) : " 2>&1");
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -59,6 +60,11 @@ inline CliResult RunWheelctl(const std::string& args, bool apart = false, const 
         ::unlink(errPath);
     }
     return result;
+}
+
+inline CliResult RunWheelctl(const std::string& args, bool apart = false, const std::string& shell = "")
+{
+    return RunProgram(WheelctlPath(), args, apart, shell);
 }
 
 } // namespace wheeltest
