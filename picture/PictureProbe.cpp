@@ -132,7 +132,9 @@ LoadError ProbeBmp(const std::vector<unsigned char>& h, std::uint64_t fileSize, 
         bits = Le16(h.data() + 28);
         compression = Le32(h.data() + 30);
         colours = Le32(h.data() + 46);
-        if (bits <= 8 && colours > 256)
+        // Run-length (1, 2) and bit fields (3) are the only compressions
+        // there are readers for; the reader would refuse others noisily.
+        if (compression > 3 || (bits <= 8 && colours > 256))
             return LoadError::DecodeFailed;
         before = 14 + std::uint64_t(infoSize);
         if (bits <= 8)

@@ -159,9 +159,14 @@ TEST_F(ConvertCli, JpegLayoutsOpenAndDamagedPicturesAreRefusedQuietly)
     bmp[30] = 1;
     bmp.resize(bmp[10] | (bmp[11] << 8));
     bmp.insert(bmp.end(), {4, 7, 0, 0, 4, 9});
+    // A BMP with a compression no reader knows.
+    Bytes odd;
+    ASSERT_TRUE(cv::imencode(".bmp", noise, odd));
+    odd[30] = 9;
 
     for (const auto& [name, bytes, reason] :
-         {std::tuple{"tall.jpg", tall, "damaged"}, {"short.png", png, "damaged"}, {"rle.bmp", bmp, "truncated"}}) {
+         {std::tuple{"tall.jpg", tall, "damaged"}, {"short.png", png, "damaged"}, {"rle.bmp", bmp, "truncated"},
+          {"odd.bmp", odd, "damaged"}}) {
         const std::string path = write(name, bytes);
         const auto r = RunWheelctl("convert " + Quote(path) + " --frame " + Quote(Path("f.bin")), true);
         EXPECT_EQ(r.status, 1) << name;
