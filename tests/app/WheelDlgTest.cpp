@@ -17,6 +17,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -152,7 +153,11 @@ protected:
 TEST_F(WheelDlgTest, StartState)
 {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("驰光--自行车风火轮编辑软件V2.0"));
-    EXPECT_EQ(dlg->size(), QSize(680, 575));
+    // The template's client area keeps its size under the menu bar.
+    const int bar = Find<QMenuBar>("mainMenu")->height();
+    EXPECT_GT(bar, 10);
+    EXPECT_EQ(Find<QWidget>("clientArea")->geometry(), QRect(0, bar, 680, 575));
+    EXPECT_EQ(dlg->size(), QSize(680, 575 + bar));
     EXPECT_EQ(dlg->minimumSize(), dlg->maximumSize());
     EXPECT_FALSE(dlg->windowFlags() & Qt::WindowMaximizeButtonHint);
 
