@@ -133,14 +133,12 @@ void CWheelDlg::OnAdjustments()
     }
     m_adjustments->show();
     if (first) {
-        // Beside the window where the screen has room, so that both pictures
-        // stay in view while the slider moves.
+        // To the right of the window, so that both pictures stay in view
+        // while the slider moves; on a narrow screen over the buttons.
         const QRect window = frameGeometry();
         const QRect room = screen()->availableGeometry();
         const int width = m_adjustments->frameGeometry().width();
-        int x = window.right() + 1;
-        if (x + width > room.right())
-            x = std::max(room.left(), window.left() - width);
+        const int x = std::max(room.left(), std::min(window.right() + 1, room.right() + 1 - width));
         m_adjustments->move(x, window.top());
     }
     m_adjustments->raise();

@@ -648,7 +648,7 @@
     </message>
     <message>
         <source>恢复出厂设置(&amp;R)</source>
-        <translation>&amp;Restore factory settings</translation>
+        <translation>&amp;Factory reset</translation>
     </message>
     <message>
         <source>帮助(&amp;H)</source>

@@ -1,8 +1,11 @@
 // The main window built from its template, driven through its widgets.
 
+#include "app/AdjustmentsDlg.h"
 #include "app/DiyHandoff.h"
 #include "dialogs/Fonts.h"
+#include "app/MainMenu.h"
 #include "app/PictureArea.h"
+#include "app/RecentPictures.h"
 #include "app/WheelDlg.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
@@ -17,6 +20,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -24,6 +28,8 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSlider>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +40,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <bit>
 #include <functional>
 #include <map>
 #include <thread>
@@ -84,6 +91,28 @@ int CountNear(const QImage& image, Rgb colour, int tolerance = 40)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             n += Near(At(image, x, y), colour, tolerance) ? 1 : 0;
+    return n;
+}
+
+// Where the mouse takes the slider's handle.
+QPoint SliderHandle(const QSlider* slider)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = option.sliderValue = slider->value();
+    option.subControls = QStyle::SC_All;
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
+}
+
+// The LEDs that stay unlit (light samples) in a frame.
+int LightSamples(const wheel::WheelFrame& frame)
+{
+    int n = 0;
+    for (std::uint8_t byte : frame)
+        n += std::popcount(byte);
     return n;
 }
 
@@ -567,6 +596,89 @@ TEST_F(WheelDlgTest, F1OpensTheAboutBox)
     // Escape does not close the editor.
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     EXPECT_TRUE(dlg->isVisible());
+}
+
+// The adjustments window from the menu: the preview follows the slider while
+// it is dragged; a picture opened anew starts from the defaults; a download
+// locks the adjustments as it locks "打开图片".
+TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
+{
+    // Grey rising evenly from black to white: Otsu splits it in the middle,
+    // and a higher threshold darkens more of it.
+    cv::Mat ramp(100, 256, CV_8UC3);
+    for (int x = 0; x < 256; ++x)
+        ramp.col(x).setTo(cv::Scalar(x, x, x));
+    Open(Write(QStringLiteral("ramp.png"), ramp));
+    dlg->MenuBar()->Adjustments()->trigger();
+    auto* window = Find<CAdjustmentsDlg>("adjustmentsWindow");
+    ASSERT_TRUE(window && QTest::qWaitForWindowExposed(window));
+    auto* slider = window->findChild<QSlider*>(QStringLiteral("sliderThreshold"));
+    auto* automatic = window->findChild<QCheckBox*>(QStringLiteral("chkAutoThreshold"));
+    EXPECT_EQ(slider->value(), 127);
+    EXPECT_TRUE(automatic->isChecked());
+
+    const QImage before = GrabPreview();
+    const int lightBefore = LightSamples(dlg->Picture().Frame());
+    const QPoint from = SliderHandle(slider);
+    QTest::mousePress(slider, Qt::LeftButton, {}, from);
+    QTest::mouseMove(slider, from + QPoint(40, 0));
+    // Not let go yet, and the wheel shows the new threshold.
+    EXPECT_GT(slider->value(), 150);
+    EXPECT_FALSE(automatic->isChecked());
+    EXPECT_EQ(dlg->Picture().Threshold(), slider->value());
+    EXPECT_LT(LightSamples(dlg->Picture().Frame()), lightBefore * 9 / 10);
+    EXPECT_NE(GrabPreview(), before);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, from + QPoint(40, 0));
+    window->findChild<QCheckBox*>(QStringLiteral("chkInvert"))->click();
+    EXPECT_TRUE(dlg->Picture().Adjustments().invert);
+    EXPECT_TRUE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
+
+    dlg->EnableOperationButtons(false);   // as a download starts
+    EXPECT_FALSE(slider->isEnabled());
+    EXPECT_FALSE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
+    EXPECT_FALSE(dlg->MenuBar()->OpenPicture()->isEnabled());
+    EXPECT_FALSE(dlg->MenuBar()->Download()->isEnabled());
+    dlg->EnableOperationButtons(true);
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_TRUE(dlg->MenuBar()->Download()->isEnabled());
+
+    Open(RedBluePicture());
+    EXPECT_TRUE(dlg->Picture().Adjustments().IsDefault());
+    EXPECT_TRUE(automatic->isChecked());
+    EXPECT_FALSE(window->findChild<QCheckBox*>(QStringLiteral("chkInvert"))->isChecked());
+    EXPECT_EQ(slider->value(), dlg->Picture().OtsuThreshold());
+    EXPECT_FALSE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
+}
+
+// 导出预览图 writes the preview's pixels; 最近打开 lists what was opened and
+// drops a picture that is gone, after the usual message.
+TEST_F(WheelDlgTest, MenuExportsThePreviewAndForgetsMissingPictures)
+{
+    wheel::SetRecentPictures({});
+    EXPECT_FALSE(dlg->MenuBar()->ExportPreview()->isEnabled());
+    const QString redBlue = RedBluePicture();
+    const QString black = BlackPicture();
+    Open(redBlue);
+    Open(black);
+    EXPECT_EQ(wheel::RecentPictures(), (QStringList{black, redBlue}));
+
+    const QString out = dir.filePath(QStringLiteral("preview.png"));
+    wheel::FileDialog::SetNextFileName(out);
+    dlg->MenuBar()->ExportPreview()->trigger();
+    const cv::Mat written = cv::imread(QFile::encodeName(out).toStdString(), cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(written.size(), cv::Size(312, 312));
+    ASSERT_EQ(written.type(), CV_8UC3);
+    EXPECT_EQ(cv::norm(written, dlg->Picture().Preview(), cv::NORM_INF), 0);
+
+    ASSERT_TRUE(QFile::remove(redBlue));
+    QMenu* recent = dlg->MenuBar()->RecentMenu();
+    emit recent->aboutToShow();
+    recent->actions().at(1)->trigger();
+    const auto shown = wheel::MessageBox::Recorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, QStringLiteral("无法打开图片“%1”：文件不存在").arg(redBlue));
+    EXPECT_EQ(wheel::RecentPictures(), QStringList{black});
+    EXPECT_EQ(dlg->m_strPicturePath, black);
 }
 
 } // namespace
