@@ -25,10 +25,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QComboBox>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -631,6 +633,11 @@ TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
     QTest::mouseRelease(slider, Qt::LeftButton, {}, from + QPoint(40, 0));
     window->findChild<QCheckBox*>(QStringLiteral("chkInvert"))->click();
     EXPECT_TRUE(dlg->Picture().Adjustments().invert);
+    // A quarter turn clockwise: "原图" shows the dark end at the top.
+    window->findChild<QComboBox*>(QStringLiteral("comboRotate"))->setCurrentIndex(1);
+    const QImage turned = GrabOriginal();
+    EXPECT_LT(qGray(turned.pixel(turned.width() / 2, 5)), 40);
+    EXPECT_GT(qGray(turned.pixel(turned.width() / 2, turned.height() - 6)), 215);
     EXPECT_TRUE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
 
     dlg->EnableOperationButtons(false);   // as a download starts
@@ -669,6 +676,12 @@ TEST_F(WheelDlgTest, MenuExportsThePreviewAndForgetsMissingPictures)
     ASSERT_EQ(written.size(), cv::Size(312, 312));
     ASSERT_EQ(written.type(), CV_8UC3);
     EXPECT_EQ(cv::norm(written, dlg->Picture().Preview(), cv::NORM_INF), 0);
+    const QString nowhere = dir.filePath(QStringLiteral("no/such/folder/p.png"));
+    wheel::FileDialog::SetNextFileName(nowhere);
+    dlg->MenuBar()->ExportPreview()->trigger();
+    ASSERT_EQ(wheel::MessageBox::Recorded().size(), 1u);
+    EXPECT_TRUE(wheel::MessageBox::Recorded()[0].text.startsWith(QStringLiteral("无法写入预览图“%1”：").arg(nowhere)));
+    wheel::MessageBox::ClearRecorded();
 
     ASSERT_TRUE(QFile::remove(redBlue));
     QMenu* recent = dlg->MenuBar()->RecentMenu();
@@ -679,6 +692,69 @@ TEST_F(WheelDlgTest, MenuExportsThePreviewAndForgetsMissingPictures)
     EXPECT_EQ(shown[0].text, QStringLiteral("无法打开图片“%1”：文件不存在").arg(redBlue));
     EXPECT_EQ(wheel::RecentPictures(), QStringList{black});
     EXPECT_EQ(dlg->m_strPicturePath, black);
+}
+
+// The device entries do what their buttons do; 退出 closes as the window's
+// close button does.
+TEST_F(WheelDlgTest, DeviceEntriesAsTheirButtonsAndQuitCloses)
+{
+    const std::pair<const char*, QAction*> pairs[] = {{"btnDownload", dlg->MenuBar()->Download()},
+                                                      {"btnCalibrate", dlg->MenuBar()->Calibrate()},
+                                                      {"btnFactoryReset", dlg->MenuBar()->FactoryReset()}};
+    for (const auto& [button, action] : pairs) {
+        wheel::MessageBox::ClearRecorded();
+        QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+        const auto byButton = wheel::MessageBox::Recorded();
+        wheel::MessageBox::ClearRecorded();
+        action->trigger();
+        const auto byMenu = wheel::MessageBox::Recorded();
+        ASSERT_EQ(byMenu.size(), 1u) << button;
+        ASSERT_EQ(byButton.size(), 1u) << button;
+        EXPECT_EQ(byMenu[0].text, byButton[0].text) << button;
+    }
+    dlg->MenuBar()->Quit()->trigger();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_TRUE(WaitUntil([&] { return LogText().contains(QStringLiteral("关闭设备")); })) << LogText().toStdString();
+}
+
+// The adjustments window on a target of its own, as a cell of a picture set
+// would give it: each change goes to the target, a refused one is taken back.
+TEST(AdjustmentsWindow, EditsAnyTargetAndTakesBackWhatItRefuses)
+{
+    CAdjustmentsDlg window;
+    auto* rotate = window.findChild<QComboBox*>(QStringLiteral("comboRotate"));
+    auto* spin = window.findChild<QSpinBox*>(QStringLiteral("spinThreshold"));
+    EXPECT_FALSE(rotate->isEnabled());   // nothing to edit yet
+
+    std::vector<wheel::PictureAdjustments> asked;
+    bool accept = true;
+    wheel::PictureAdjustments start;
+    start.fit = wheel::FitMode::Crop;
+    window.SetTarget(start, 90, [&](const wheel::PictureAdjustments& wanted) {
+        asked.push_back(wanted);
+        return accept;
+    });
+    EXPECT_TRUE(window.findChild<QRadioButton*>(QStringLiteral("radCrop"))->isChecked());
+    EXPECT_EQ(spin->value(), 90);
+    EXPECT_TRUE(asked.empty());
+
+    spin->setValue(200);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].threshold, 200);
+    EXPECT_EQ(asked[0].fit, wheel::FitMode::Crop);
+    accept = false;
+    rotate->setCurrentIndex(3);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].rotate, wheel::Rotation::Deg270);
+    EXPECT_EQ(rotate->currentIndex(), 0);
+    EXPECT_EQ(window.Current().threshold, 200);
+
+    window.SetEditable(false);
+    EXPECT_FALSE(rotate->isEnabled());
+    window.ClearTarget();
+    window.SetEditable(true);
+    EXPECT_FALSE(rotate->isEnabled());
+    EXPECT_TRUE(window.Current().IsDefault());
 }
 
 } // namespace
