@@ -12,6 +12,24 @@ inline constexpr const char* kShopPageMenuText = "驰光网店(&S)";
 inline constexpr const char* kMakerPageUrl = "https://www.example.com/wheel-light/";
 inline constexpr const char* kShopPageUrl = "https://shop.example.com/wheel-light/";
 
+// The menu bar. "…" marks the entries that open a window to ask for more.
+inline constexpr const char* kFileMenuText = "文件(&F)";
+inline constexpr const char* kOpenPictureMenuText = "打开图片(&O)…";
+inline constexpr const char* kRecentMenuText = "最近打开(&R)";
+inline constexpr const char* kNoRecentMenuText = "（无）";
+inline constexpr const char* kClearRecentMenuText = "清除列表(&C)";
+inline constexpr const char* kExportPreviewMenuText = "导出预览图(&E)…";
+inline constexpr const char* kQuitMenuText = "退出(&Q)";
+inline constexpr const char* kPictureMenuText = "图片(&P)";
+inline constexpr const char* kAdjustmentsMenuText = "图片调整(&T)…";
+inline constexpr const char* kResetAdjustmentsMenuText = "恢复默认调整(&D)";
+inline constexpr const char* kDeviceMenuText = "设备(&D)";
+inline constexpr const char* kDownloadMenuText = "下载(&L)";
+inline constexpr const char* kCalibrateMenuText = "校准(&C)";
+inline constexpr const char* kFactoryResetMenuText = "恢复出厂设置(&R)";
+inline constexpr const char* kHelpMenuText = "帮助(&H)";
+inline constexpr const char* kAboutHelpMenuText = "关于(&A)";
+
 inline constexpr const char* kCaptionHint = "温馨提示";
 inline constexpr const char* kCaptionHintSmile = "温馨提示-_-";
 inline constexpr const char* kCaptionSuccess = "恭喜";
@@ -19,5 +37,11 @@ inline constexpr const char* kCaptionSuccess = "恭喜";
 inline constexpr const char* kNoPictureText = "请导入图片!";
 inline constexpr const char* kNotAnIntegerText = "请键入一个整数。";
 inline constexpr const char* kOpenDialogCaption = "打开";
+inline constexpr const char* kExportDialogCaption = "导出预览图";
+inline constexpr const char* kPngFilter = "PNG(*.png) (*.png)";
+// The name 导出预览图 suggests for the preview of picture %1.
+inline constexpr const char* kPreviewFileName = "%1-风火轮.png";
+inline constexpr const char* kCannotExportText = "无法写入预览图“%1”：%2";
+inline constexpr const char* kCannotAdjustText = "内存不足，无法这样调整图片";
 
 } // namespace wheel

@@ -7,6 +7,7 @@
 #include "app/PictureArea.h"
 #include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
+#include "app/RecentPictures.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
@@ -26,7 +27,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QTextCursor>
 #include <QThread>
 #include <QTime>
@@ -68,7 +68,7 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     // its own task-bar entry.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+    BuildMenuBar();
     setWindowIcon(QIcon(QStringLiteral(":/icons/wheel.png")));
     setContextMenuPolicy(Qt::DefaultContextMenu);
 
@@ -87,9 +87,6 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
                                          [this](const QString& path) { OpenPictureFile(path); });
     drop->Watch(m_editLog->viewport());
     drop->Watch(ui->editAngle);
-
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, &CWheelDlg::OnAbout);
 
     m_timer = new QTimer(this);
     m_timer->setInterval(500);
@@ -223,12 +220,15 @@ void CWheelDlg::OnOpenPicture()
     OpenPictureFile(path);
 }
 
-void CWheelDlg::OpenPictureFile(const QString& path)
+bool CWheelDlg::OpenPictureFile(const QString& path)
 {
     // The path names the picture on show, so a file that fails to load
     // leaves the previous path with the previous picture.
-    if (LoadPictureFile(path))
-        m_strPicturePath = path;
+    if (!LoadPictureFile(path))
+        return false;
+    m_strPicturePath = path;
+    wheel::AddRecentPicture(QFileInfo(path).absoluteFilePath());
+    return true;
 }
 
 void CWheelDlg::OpenFiles(const QStringList& paths)
@@ -261,7 +261,10 @@ void CWheelDlg::LoadPicture(QString path)
 
 bool CWheelDlg::LoadPictureFile(const QString& path)
 {
-    wheel::LoadResult result = wheel::LoadPicture(QFile::encodeName(path).toStdString());
+    // The full-size grey picture stays, so that the picture can be adjusted.
+    wheel::LoadOptions options;
+    options.keepGray = true;
+    wheel::LoadResult result = wheel::LoadPicture(QFile::encodeName(path).toStdString(), options);
     if (!result) {
         wheel::MessageBox::Show(this,
                                 QStringLiteral("无法打开图片“%1”：%2")
@@ -270,10 +273,13 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
         return false;
     }
     m_picture.SetPicture(std::move(result.picture));
-    DrawImageToControl(m_picture.Original(), m_staticOriginal);
+    m_strShownPicturePath = path;
+    DrawImageToControl(m_picture.Shown(), m_staticOriginal);
     m_bPreviewDone = 0;
     m_bPictureLoaded = 1;
     RenderWheel();
+    ShowAdjustmentsTarget();
+    UpdatePictureActions();
     return true;
 }
 
@@ -295,7 +301,7 @@ void CWheelDlg::RenderWheel()
 void CWheelDlg::OnPaint()
 {
     if (m_picture.PictureLoaded())
-        DrawImageToControl(m_picture.Original(), m_staticOriginal);
+        DrawImageToControl(m_picture.Shown(), m_staticOriginal);
     if (m_bPreviewDone && m_picture.PreviewDone())
         DrawImageToControl(m_picture.Preview(), m_staticPreview);
 }

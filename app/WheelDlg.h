@@ -14,6 +14,8 @@
 #include <array>
 #include <memory>
 
+class CAdjustmentsDlg;
+class CMainMenu;
 class CPictureArea;
 class QCheckBox;
 class QPlainTextEdit;
@@ -79,6 +81,9 @@ public:
     void SetAllSlotBoxes(bool ticked);            // m_slotChecks and the twenty boxes
     void Set48Mode(bool ticked);                  // m_b48Mode and "48图模式"
 
+    // The menu bar, for windows that add their own entries to it.
+    CMainMenu* MenuBar() const { return m_menu; }
+
     const wheel::WheelPicture& Picture() const { return m_picture; }
     wheel::WheelPicture& Picture() { return m_picture; }
 
@@ -104,6 +109,12 @@ private slots:
     void OnAbout();
     void OnMakerPage();
     void OnShopPage();
+
+    // The menu bar's own entries and the adjustments window.
+    void OnOpenRecent(const QString& path);
+    void OnExportPreview();
+    void OnAdjustments();
+    void OnResetAdjustments();
 
     // Handlers of the device, slot and DIY controls.
     void OnDownload();
@@ -133,9 +144,18 @@ private:
     wheel::ProtocolInputs ProtocolInputsFromMembers() const;
     void AfterDeviceHandler();
 
+    // The template's controls go into a client area under the menu bar.
+    void BuildMenuBar();
+    // The state of what the menu and the adjustments window offer: a
+    // picture, whether it can be adjusted, and whether a download runs.
+    void UpdatePictureActions();
+    // Gives the adjustments window the picture on show, if it is open.
+    void ShowAdjustmentsTarget();
+    bool ApplyAdjustments(const wheel::PictureAdjustments& wanted);
+
     bool LoadPictureFile(const QString& path);
     // A picture chosen by the user, in the dialog or by dropping it.
-    void OpenPictureFile(const QString& path);
+    bool OpenPictureFile(const QString& path);
     void AppendLogLine(const QString& line);
     wheel::ControlState ReadControlState() const;
     void ApplyControlState(const wheel::ControlState& state);
@@ -150,6 +170,9 @@ private:
     wheel::WheelPicture m_picture;
     std::array<QCheckBox*, wheel::kSlotCount> m_slotBoxes{};  // in exchange order
     QTimer* m_timer = nullptr;
+    CMainMenu* m_menu = nullptr;
+    CAdjustmentsDlg* m_adjustments = nullptr;   // made when first asked for
+    QString m_strShownPicturePath;   // the file of the picture on show, DIY drawings too
     bool m_bStarted = false;   // the first show's start-up has run
     std::unique_ptr<WheelDlgDevice> m_device;  // last: goes first, threads stopped
 };

@@ -3,6 +3,7 @@
 #include "texts/ShownText.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 
@@ -80,6 +81,38 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, con
     dialog.setNameFilters(shownFilters);
     if (!shownFilters.isEmpty())
         dialog.selectNameFilter(shownFilters.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters,
+                                    const QString& suggested)
+{
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (g_nextFileName) {
+            QString path = *g_nextFileName;
+            g_nextFileName.reset();
+            return path;
+        }
+    }
+    QFileDialog dialog(parent, TranslateShown(caption));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList shownFilters;
+    for (const QString& filter : filters)
+        shownFilters << TranslateShown(filter);
+    dialog.setNameFilters(shownFilters);
+    if (!shownFilters.isEmpty()) {
+        dialog.selectNameFilter(shownFilters.first());
+        // "PNG(*.png) (*.png)" gives "png".
+        const QString patterns = filters.first().section(QLatin1Char('('), -1).section(QLatin1Char(')'), 0, 0);
+        dialog.setDefaultSuffix(patterns.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('.'), -1));
+    }
+    const QFileInfo start(suggested);
+    dialog.setDirectory(start.absolutePath());
+    dialog.selectFile(start.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();

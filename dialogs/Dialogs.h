@@ -36,8 +36,15 @@ public:
     // filters are translated like message box texts.
     static QString GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters);
 
-    // Test hook: the next call returns this instead of showing a dialog
-    // (an empty string answers as a cancel).
+    // The path to write, or an empty string when the user cancelled. The
+    // dialog starts at `suggested` (a folder and a file name), asks before
+    // replacing a file, and adds the first filter's extension to a name
+    // typed without one.
+    static QString GetSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters,
+                                   const QString& suggested);
+
+    // Test hook: the next call (open or save) returns this instead of
+    // showing a dialog (an empty string answers as a cancel).
     static void SetNextFileName(const QString& path);
 };
 

@@ -1,26 +1,32 @@
 // Takes the user's guide's screenshots from the real window: builds CWheelDlg
 // on the simulated wheel light, plays the user (opens the sample picture,
-// ticks slots, downloads, calibrates, draws a DIY picture) and grabs the
-// window, its dialogs and its message boxes into PNG files.
+// ticks slots, downloads, calibrates, draws a DIY picture, adjusts a picture
+// through the menu bar) and grabs the window, its dialogs, menus and message
+// boxes into PNG files.
 //   wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE
 // Run it under a real X server (scripts/screenshots uses xvfb-run).
 
 #include "texts/Language.h"
+#include "app/MainMenu.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -67,18 +73,90 @@ QImage WithTitleBar(const QImage& content, const QString& title)
     return image;
 }
 
-void Save(QWidget* widget, const char* name)
+void SaveImage(const QImage& image, const char* name)
 {
-    QTest::qWait(150);   // let the last paint land
     const QString path = QDir(g_outDir).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
-    QImage image = widget->grab().toImage();
-    if (widget->isWindow())
-        image = WithTitleBar(image, widget->windowTitle());
     // Quality 0 asks for the strongest PNG compression.
     if (!image.convertToFormat(QImage::Format_RGB888).save(path, "PNG", 0))
         Fail(QStringLiteral("cannot write ") + path);
     else
         std::printf("%s\n", qPrintable(path));
+}
+
+void Save(QWidget* widget, const char* name)
+{
+    QTest::qWait(150);   // let the last paint land
+    QImage image = widget->grab().toImage();
+    if (widget->isWindow())
+        image = WithTitleBar(image, widget->windowTitle());
+    SaveImage(image, name);
+}
+
+template <typename T>
+T* Find(QWidget* parent, const char* name);
+void Click(QWidget* parent, const char* name);
+
+// Windows and open menus as they stand on the screen, in one picture; the
+// windows with their title bars.
+void SaveTogether(std::initializer_list<QWidget*> widgets, const char* name)
+{
+    QTest::qWait(150);
+    const int bar = 26;   // as WithTitleBar draws it
+    auto titled = [](QWidget* w) { return w->windowType() != Qt::Popup; };
+    QRect bounds;
+    for (QWidget* w : widgets)
+        bounds |= w->geometry().adjusted(0, titled(w) ? -bar : 0, 0, 0);
+    QImage image(bounds.size(), QImage::Format_RGB888);
+    image.fill(QColor(0xd4, 0xd8, 0xdd));
+    QPainter painter(&image);
+    for (QWidget* w : widgets) {
+        const QImage content = w->grab().toImage();
+        const QPoint at = w->geometry().topLeft() - bounds.topLeft();
+        if (titled(w))
+            painter.drawImage(at - QPoint(0, bar), WithTitleBar(content, w->windowTitle()));
+        else
+            painter.drawImage(at, content);
+    }
+    painter.end();
+    SaveImage(image, name);
+}
+
+// The menu bar's 文件 menu open, as a click on it opens it.
+void SaveFileMenu(CWheelDlg& dlg, const char* name)
+{
+    QMenu* file = dlg.MenuBar()->FileMenu();
+    dlg.MenuBar()->setActiveAction(file->menuAction());
+    if (!WaitUntil([&] { return file->isVisible(); }, 3000)) {
+        Fail(QStringLiteral("the 文件 menu did not open"));
+        return;
+    }
+    SaveTogether({&dlg, file}, name);
+    file->hide();
+}
+
+// Opens the picture again from 最近打开, turns it a quarter, inverts it in the
+// adjustments window and grabs the window beside the main window.
+void SaveAdjusted(CWheelDlg& dlg, const char* name)
+{
+    QMenu* recent = dlg.MenuBar()->RecentMenu();
+    emit recent->aboutToShow();   // the list is read from the settings as it opens
+    if (recent->actions().isEmpty() || !recent->actions().first()->isEnabled()) {
+        Fail(QStringLiteral("no recent picture"));
+        return;
+    }
+    recent->actions().first()->trigger();
+    dlg.MenuBar()->Adjustments()->trigger();
+    auto* window = dlg.findChild<QDialog*>(QStringLiteral("adjustmentsWindow"));
+    if (!window || !QTest::qWaitForWindowExposed(window)) {
+        Fail(QStringLiteral("the adjustments window did not open"));
+        return;
+    }
+    if (auto* rotate = Find<QComboBox>(window, "comboRotate"))
+        rotate->setCurrentIndex(1);
+    if (auto* invert = Find<QCheckBox>(window, "chkInvert"))
+        invert->click();
+    SaveTogether({&dlg, window}, name);
+    window->close();
 }
 
 // Shows a message box as the program would have shown it and grabs it.
@@ -219,6 +297,9 @@ void Tour(CWheelDlg& dlg, const QString& sample)
             about->close();
         }))
         Fail(QStringLiteral("the About box did not open"));
+
+    SaveFileMenu(dlg, "12-menu");
+    SaveAdjusted(dlg, "13-adjustments");
 }
 
 } // namespace
@@ -233,6 +314,9 @@ int main(int argc, char** argv)
         return 2;
     }
     g_outDir = args.at(1);
+    // The sample goes into a list of recent pictures of the tour's own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QDir().mkpath(g_outDir);
     wheel::InstallApplicationFont();
     wheel::MessageBox::StartRecording();
@@ -265,6 +349,7 @@ int main(int argc, char** argv)
             Fail(QStringLiteral("the English download did not finish"));
         Save(&dlg, "11-english");
         SaveLastMessage(&dlg, "11-message-english");
+        SaveAdjusted(dlg, "14-english-adjustments");
         dlg.close();
     }
     return g_failures == 0 ? 0 : 1;

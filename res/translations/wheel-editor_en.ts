@@ -25,6 +25,97 @@
     </message>
 </context>
 <context>
+    <name>CAdjustmentsDlg</name>
+    <message>
+        <source>图片调整</source>
+        <translation>Adjust picture</translation>
+    </message>
+    <message>
+        <source>旋转(&amp;R)：</source>
+        <translation>&amp;Rotate:</translation>
+    </message>
+    <message>
+        <source>顺时针转动图片，不损失画质</source>
+        <translation>Turns the picture clockwise, without losing any detail</translation>
+    </message>
+    <message>
+        <source>不旋转</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>顺时针 90°</source>
+        <translation>90° clockwise</translation>
+    </message>
+    <message>
+        <source>180°</source>
+        <translation>180°</translation>
+    </message>
+    <message>
+        <source>逆时针 90°</source>
+        <translation>90° anticlockwise</translation>
+    </message>
+    <message>
+        <source>不是正方形的图片</source>
+        <translation>A picture that is not square</translation>
+    </message>
+    <message>
+        <source>拉伸成正方形(&amp;S)</source>
+        <translation>&amp;Stretch to a square</translation>
+    </message>
+    <message>
+        <source>整张图片压成正方形，比例会变</source>
+        <translation>The whole picture, squeezed into the square; its proportions change</translation>
+    </message>
+    <message>
+        <source>完整显示，两边留空(&amp;F)</source>
+        <translation>&amp;Fit it whole, unlit margins</translation>
+    </message>
+    <message>
+        <source>整张图片按原比例放入，空出的两边不亮</source>
+        <translation>The whole picture in its own proportions; the margins stay unlit</translation>
+    </message>
+    <message>
+        <source>裁剪中间的正方形(&amp;C)</source>
+        <translation>&amp;Crop the centre square</translation>
+    </message>
+    <message>
+        <source>只用图片中间的正方形，其余裁掉</source>
+        <translation>Only the square in the middle of the picture; the rest is cut off</translation>
+    </message>
+    <message>
+        <source>黑白阈值</source>
+        <translation>Light and dark threshold</translation>
+    </message>
+    <message>
+        <source>自动(&amp;A)</source>
+        <translation>&amp;Automatic</translation>
+    </message>
+    <message>
+        <source>由图片的明暗分布自动选定阈值</source>
+        <translation>The threshold chosen from the picture&apos;s own light and dark</translation>
+    </message>
+    <message>
+        <source>自动阈值：</source>
+        <translation>Automatic value:</translation>
+    </message>
+    <message>
+        <source>灰度不高于阈值的部分算暗，在风火轮上点亮；其余算亮</source>
+        <translation>Grey up to the threshold counts as dark and lights up on the wheel; the rest counts as light</translation>
+    </message>
+    <message>
+        <source>反色：亮暗互换(&amp;I)</source>
+        <translation>&amp;Invert: swap light and dark</translation>
+    </message>
+    <message>
+        <source>恢复默认(&amp;D)</source>
+        <translation>&amp;Defaults</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>CDiyDlg</name>
     <message>
         <source>驰光自行车风火轮-DIY</source>
@@ -506,6 +597,86 @@
     <message>
         <source>第%1幅</source>
         <translation>Slot %1</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>打开图片(&amp;O)…</source>
+        <translation>&amp;Open picture…</translation>
+    </message>
+    <message>
+        <source>最近打开(&amp;R)</source>
+        <translation>Open &amp;recent</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>清除列表(&amp;C)</source>
+        <translation>&amp;Clear list</translation>
+    </message>
+    <message>
+        <source>导出预览图(&amp;E)…</source>
+        <translation>&amp;Export preview…</translation>
+    </message>
+    <message>
+        <source>退出(&amp;Q)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>图片(&amp;P)</source>
+        <translation>&amp;Picture</translation>
+    </message>
+    <message>
+        <source>图片调整(&amp;T)…</source>
+        <translation>&amp;Adjust picture…</translation>
+    </message>
+    <message>
+        <source>恢复默认调整(&amp;D)</source>
+        <translation>&amp;Reset adjustments</translation>
+    </message>
+    <message>
+        <source>设备(&amp;D)</source>
+        <translation>&amp;Device</translation>
+    </message>
+    <message>
+        <source>下载(&amp;L)</source>
+        <translation>&amp;Download</translation>
+    </message>
+    <message>
+        <source>校准(&amp;C)</source>
+        <translation>&amp;Calibrate</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置(&amp;R)</source>
+        <translation>&amp;Factory reset</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>导出预览图</source>
+        <translation>Export preview</translation>
+    </message>
+    <message>
+        <source>内存不足，无法这样调整图片</source>
+        <translation>Not enough memory to adjust the picture this way</translation>
+    </message>
+    <message>
+        <source>无法写入预览图“%1”：%2</source>
+        <translation>Cannot write the preview "%1": %2</translation>
+    </message>
+    <message>
+        <source>%1-风火轮.png</source>
+        <translation>%1-wheel.png</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 #include "app/DataExchange.h"
 #include "app/LogText.h"
 #include "app/PictureFilters.h"
+#include "app/RecentPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +218,18 @@ TEST(CommandLine, OptionsFilesAndRefusals)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.output.startsWith(QStringLiteral("Usage: wheel-editor [options] [FILE]\n")));
     EXPECT_TRUE(help.output.contains(QStringLiteral("--simulate")));
+}
+
+TEST(RecentPictures, NewestFirstEachOnceAtMostEight)
+{
+    QStringList list;
+    for (int i = 1; i <= 9; ++i)
+        list = WithRecentPicture(list, QStringLiteral("/p/%1.png").arg(i));
+    list = WithRecentPicture(list, QStringLiteral("/p/5.png"));
+    const QStringList expected = {QStringLiteral("/p/5.png"), QStringLiteral("/p/9.png"), QStringLiteral("/p/8.png"),
+                                  QStringLiteral("/p/7.png"), QStringLiteral("/p/6.png"), QStringLiteral("/p/4.png"),
+                                  QStringLiteral("/p/3.png"), QStringLiteral("/p/2.png")};
+    EXPECT_EQ(list, expected);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
 #include "app/AboutDlg.h"
+#include "app/AdjustmentsDlg.h"
 #include "diy/DiyDlg.h"
 #include "protocol/SlotHelpDlg.h"
 #include "tests/support/WindowTestSupport.h"
@@ -303,6 +304,9 @@ TEST_F(English, TextsFitTheirControls)
     EXPECT_GE(ExpectTextsFit(help), 1);
     wheel::CDiyDlg diy;
     EXPECT_GE(ExpectTextsFit(diy), 5);
+    CAdjustmentsDlg adjustments;   // laid out as it is shown
+    adjustments.show();
+    EXPECT_GE(ExpectTextsFit(adjustments), 10);
 }
 
 TEST_F(English, BackToChineseForWindowsMadeAfterwards)

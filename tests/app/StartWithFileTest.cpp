@@ -25,7 +25,8 @@ namespace {
 
 const QString kMainTitle = QStringLiteral("驰光--自行车风火轮编辑软件V2.0");
 const QString kBoxTitle = QStringLiteral("温馨提示");
-// The "原图" and "风火轮效果" areas in the main window's template.
+// The "原图" and "风火轮效果" areas in the main window's template, whose client
+// area is the window's lowest 575 rows (a menu bar is above it).
 const QRect kOriginal(17, 26, 234, 234);
 const QRect kPreview(278, 26, 234, 234);
 
@@ -189,6 +190,8 @@ protected:
         env.insert(QStringLiteral("DISPLAY"), display.name);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.remove(QStringLiteral("XAUTHORITY"));
+        // The pictures it opens go into a list of recent pictures of its own.
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         editor.setProcessEnvironment(env);
         editor.setProcessChannelMode(QProcess::ForwardedChannels);
         editor.start(QString::fromLocal8Bit(qgetenv("WHEEL_BIN_DIR")) + QStringLiteral("/wheel-editor"),
@@ -196,7 +199,10 @@ protected:
         ASSERT_TRUE(editor.waitForStarted(30000));
     }
 
-    QImage Area(const TopWindow& main, const QRect& area) { return display.Grab(area.translated(main.rect.topLeft())); }
+    QImage Area(const TopWindow& main, const QRect& area)
+    {
+        return display.Grab(area.translated(main.rect.bottomLeft() - QPoint(0, 575 - 1)));
+    }
 
     // Closing the main window ends the editor normally.
     void CloseEditor()

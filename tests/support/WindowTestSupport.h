@@ -1,12 +1,15 @@
 #pragma once
 // Shared by the window tests: one QApplication for the whole test program, with
-// the editor's fonts, and a wait that keeps the event loop running.
+// the editor's fonts and settings of its own (never the user's list of recent
+// pictures), and a wait that keeps the event loop running.
 
 #include "app/AppOptions.h"
 #include "dialogs/Fonts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,11 +27,18 @@ public:
         static char* argv[] = {arg0, nullptr};
         m_app = new QApplication(argc, argv);
         wheel::InstallApplicationFont();
+        m_settings = new QTemporaryDir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings->path());
     }
-    void TearDown() override { delete m_app; }
+    void TearDown() override
+    {
+        delete m_settings;
+        delete m_app;
+    }
 
 private:
     QApplication* m_app = nullptr;
+    QTemporaryDir* m_settings = nullptr;
 };
 
 // The main window's options in tests: a simulated wheel light that is not

@@ -1,0 +1,185 @@
+// The main window's menu bar and its adjustments window: what the menu's own
+// entries do, and how the picture on show is adjusted live.
+
+#include "app/WheelDlg.h"
+
+#include "app/AdjustmentsDlg.h"
+#include "app/AppTexts.h"
+#include "app/MainMenu.h"
+#include "app/PictureArea.h"
+#include "app/RecentPictures.h"
+#include "dialogs/Dialogs.h"
+#include "picture/OutputFile.h"
+#include "texts/ShownText.h"
+
+#include "ui_main.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return wheel::TranslateShown(QString::fromUtf8(utf8));
+}
+
+// The image as a PNG file's bytes, pixel for pixel.
+QByteArray PngBytes(const cv::Mat& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!MatToQImage(image).save(&buffer, "PNG"))
+        return {};
+    return bytes;
+}
+
+} // namespace
+
+void CWheelDlg::BuildMenuBar()
+{
+    // The controls keep the places the template gives them, in a client area
+    // of the template's size; the window grows by the bar's height (nothing
+    // where the desktop shows menus in a bar of its own).
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    client->setFixedSize(size());
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != client)
+            child->setParent(client);
+
+    m_menu = new CMainMenu(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setMenuBar(m_menu);
+    layout->addWidget(client);
+    layout->activate();
+
+    connect(m_menu->OpenPicture(), &QAction::triggered, this, &CWheelDlg::OnOpenPicture);
+    connect(m_menu, &CMainMenu::RecentPictureChosen, this, &CWheelDlg::OnOpenRecent);
+    connect(m_menu->ExportPreview(), &QAction::triggered, this, &CWheelDlg::OnExportPreview);
+    connect(m_menu->Quit(), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->Adjustments(), &QAction::triggered, this, &CWheelDlg::OnAdjustments);
+    connect(m_menu->ResetAdjustments(), &QAction::triggered, this, &CWheelDlg::OnResetAdjustments);
+    connect(m_menu->Download(), &QAction::triggered, this, &CWheelDlg::OnDownload);
+    connect(m_menu->Calibrate(), &QAction::triggered, this, &CWheelDlg::OnCalibrate);
+    connect(m_menu->FactoryReset(), &QAction::triggered, this, &CWheelDlg::OnFactoryReset);
+    connect(m_menu->About(), &QAction::triggered, this, &CWheelDlg::OnAbout);
+    connect(m_menu->MakerPage(), &QAction::triggered, this, &CWheelDlg::OnMakerPage);
+    connect(m_menu->ShopPage(), &QAction::triggered, this, &CWheelDlg::OnShopPage);
+
+    // Each entry is enabled as the button that does the same is; a download
+    // disables opening and adjusting.
+    WatchEnabled(ui->btnDownload, m_menu, [this](bool on) { m_menu->Download()->setEnabled(on); });
+    WatchEnabled(ui->btnCalibrate, m_menu, [this](bool on) { m_menu->Calibrate()->setEnabled(on); });
+    WatchEnabled(ui->btnFactoryReset, m_menu, [this](bool on) { m_menu->FactoryReset()->setEnabled(on); });
+    WatchEnabled(ui->btnOpenPicture, m_menu, [this](bool on) {
+        m_menu->OpenPicture()->setEnabled(on);
+        m_menu->RecentMenu()->setEnabled(on);
+        UpdatePictureActions();
+    });
+}
+
+void CWheelDlg::UpdatePictureActions()
+{
+    const bool notDownloading = ui->btnOpenPicture->isEnabled();
+    m_menu->ExportPreview()->setEnabled(m_bPictureLoaded && m_picture.PreviewDone());
+    m_menu->ResetAdjustments()->setEnabled(notDownloading && m_picture.CanAdjust()
+                                           && !m_picture.Adjustments().IsDefault());
+    if (m_adjustments)
+        m_adjustments->SetEditable(notDownloading);
+}
+
+void CWheelDlg::ShowAdjustmentsTarget()
+{
+    if (!m_adjustments)
+        return;
+    if (!m_picture.CanAdjust()) {
+        m_adjustments->ClearTarget();
+        return;
+    }
+    m_adjustments->SetTarget(m_picture.Adjustments(), m_picture.OtsuThreshold(),
+                             [this](const wheel::PictureAdjustments& wanted) { return ApplyAdjustments(wanted); });
+}
+
+bool CWheelDlg::ApplyAdjustments(const wheel::PictureAdjustments& wanted)
+{
+    if (!m_picture.Adjust(wanted)) {
+        wheel::MessageBox::Show(this, Text(wheel::kCannotAdjustText), Text(wheel::kCaptionHint));
+        return false;
+    }
+    m_bPreviewDone = 0;
+    RenderWheel();
+    UpdatePictureActions();
+    return true;
+}
+
+void CWheelDlg::OnAdjustments()
+{
+    const bool first = !m_adjustments;
+    if (first) {
+        m_adjustments = new CAdjustmentsDlg(this);
+        m_adjustments->setObjectName(QStringLiteral("adjustmentsWindow"));
+        ShowAdjustmentsTarget();
+        UpdatePictureActions();
+    }
+    m_adjustments->show();
+    if (first) {
+        // To the right of the window, so that both pictures stay in view
+        // while the slider moves; on a narrow screen over the buttons.
+        const QRect window = frameGeometry();
+        const QRect room = screen()->availableGeometry();
+        const int width = m_adjustments->frameGeometry().width();
+        const int x = std::max(room.left(), std::min(window.right() + 1, room.right() + 1 - width));
+        m_adjustments->move(x, window.top());
+    }
+    m_adjustments->raise();
+    m_adjustments->activateWindow();
+}
+
+void CWheelDlg::OnResetAdjustments()
+{
+    if (ApplyAdjustments({}))
+        ShowAdjustmentsTarget();
+}
+
+void CWheelDlg::OnOpenRecent(const QString& path)
+{
+    // Refused with the usual message; a file that is gone leaves the list.
+    if (!OpenPictureFile(path) && !QFileInfo::exists(path))
+        wheel::RemoveRecentPicture(path);
+}
+
+void CWheelDlg::OnExportPreview()
+{
+    if (!m_bPictureLoaded || !m_picture.PreviewDone())
+        return;
+    const QFileInfo picture(m_strShownPicturePath);
+    const QString folder = QFileInfo(picture.absolutePath()).isWritable() ? picture.absolutePath() : QDir::homePath();
+    const QString name = wheel::TranslateShown(QString::fromUtf8(wheel::kPreviewFileName).arg(picture.completeBaseName()));
+    const QString path = wheel::FileDialog::GetSaveFileName(this, Text(wheel::kExportDialogCaption),
+                                                            {QString::fromUtf8(wheel::kPngFilter)},
+                                                            QDir(folder).filePath(name));
+    if (path.isEmpty())
+        return;
+    const QByteArray png = PngBytes(m_picture.Preview());
+    wheel::OutputError error;
+    if (png.isEmpty()) {
+        error.reason = "PNG encoding failed";
+    } else if (wheel::WriteOutputFile(QFile::encodeName(path).toStdString(),
+                                      {reinterpret_cast<const std::uint8_t*>(png.constData()), std::size_t(png.size())},
+                                      &error)) {
+        return;
+    }
+    wheel::MessageBox::Show(this,
+                            QString::fromUtf8(wheel::kCannotExportText).arg(path, QString::fromStdString(error.reason)),
+                            Text(wheel::kCaptionHint));
+}
