@@ -270,6 +270,7 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
         return false;
     }
     m_picture.SetPicture(std::move(result.picture));
+    m_strShownPicture = path;
     DrawImageToControl(m_picture.Original(), m_staticOriginal);
     m_bPreviewDone = 0;
     m_bPictureLoaded = 1;
@@ -414,13 +415,30 @@ void CWheelDlg::AfterDeviceHandler()
 void CWheelDlg::OnDownload()
 {
     UpdateData(true);  // a bad angle is prompted for; the download goes on
+    const bool diy = !m_strDiyPicturePath.isEmpty() && m_strShownPicture == m_strDiyPicturePath;
+    m_device->SetNextNames({{}, diy ? wheel::PictureName::Builtin(wheel::kDiyRecordName)
+                                    : wheel::PictureName::OfFile(m_strShownPicture)});
     m_device->Protocol().OnDownload(ProtocolInputsFromMembers(), m_picture.Block());
     AfterDeviceHandler();
+}
+
+bool CWheelDlg::DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names)
+{
+    m_device->SetNextNames(names);
+    const bool started = m_device->Protocol().OnDownloadPictures(pictures);
+    AfterDeviceHandler();
+    return started;
+}
+
+QString CWheelDlg::RecordPath() const
+{
+    return m_device->RecordPath();
 }
 
 void CWheelDlg::OnFactoryReset()
 {
     UpdateData(true);
+    m_device->SetNextNames({{}, wheel::PictureName::Builtin(wheel::kFactoryRecordName)});
     m_device->Protocol().OnFactoryReset(ProtocolInputsFromMembers(), m_picture.Block());
     AfterDeviceHandler();
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class CPictureArea;
 class QCheckBox;
@@ -24,6 +25,8 @@ class WheelDlgDevice;
 
 namespace wheel {
 struct ProtocolInputs;
+struct SlotNames;
+struct SlotPicture;
 }
 
 namespace Ui {
@@ -78,6 +81,15 @@ public:
     void EnableOperationButtons(bool enable);     // "打开图片", "下载-->GO", "恢复出厂设置"
     void SetAllSlotBoxes(bool ticked);            // m_slotChecks and the twenty boxes
     void Set48Mode(bool ticked);                  // m_b48Mode and "48图模式"
+
+    // "下载全部" of a picture set: each block into its slot as one download
+    // through the window's protocol, refused, shown and ended as "下载-->GO"
+    // is; the record names the slots by `names`. True when it started.
+    bool DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names);
+    // The record of what the wheel light holds (wheel::ReadRecord reads it);
+    // the device side's recordChanged() tells when it was written.
+    QString RecordPath() const;
+    WheelDlgDevice* Device() const { return m_device.get(); }
 
     const wheel::WheelPicture& Picture() const { return m_picture; }
     wheel::WheelPicture& Picture() { return m_picture; }
@@ -148,6 +160,7 @@ private:
     CPictureArea* m_staticPreview = nullptr;
     wheel::AppOptions m_options;
     wheel::WheelPicture m_picture;
+    QString m_strShownPicture;  // the file of the picture on show, for the record
     std::array<QCheckBox*, wheel::kSlotCount> m_slotBoxes{};  // in exchange order
     QTimer* m_timer = nullptr;
     bool m_bStarted = false;   // the first show's start-up has run

@@ -21,6 +21,7 @@ WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
     : QObject(&window)
     , m_window(window)
     , m_backend(wheel::MakeHidBackend(simulation))
+    , m_record(wheel::RecordFilePath(simulation != wheel::Simulation::Off))
 {
     setObjectName(QStringLiteral("wheelDevice"));
     m_link = std::make_unique<wheel::UsbLink>(*m_backend, *this);
@@ -167,4 +168,25 @@ void WheelDlgDevice::SetAllSlotBoxes(bool ticked)
 void WheelDlgDevice::Set48Mode(bool ticked)
 {
     Post([this, ticked] { m_window.Set48Mode(ticked); });
+}
+
+void WheelDlgDevice::DownloadStarting(const std::vector<std::uint8_t>& slotBytes)
+{
+    // Downloads start from the window's handlers, so the names are this
+    // download's; its end may be queued behind the next one's start.
+    Post([this, slotBytes, names = m_nextNames] {
+        QString problem;
+        if (!m_record.Started(slotBytes, names, &problem))
+            m_window.AppendLog(QStringLiteral("无法记录风火轮上的图片：%1").arg(problem));
+    });
+}
+
+void WheelDlgDevice::DownloadEnded(const wheel::DownloadOutcome& outcome)
+{
+    Post([this, outcome] {
+        QString problem;
+        if (!m_record.Ended(outcome, &problem))
+            m_window.AppendLog(QStringLiteral("无法记录风火轮上的图片：%1").arg(problem));
+        emit recordChanged();
+    });
 }
