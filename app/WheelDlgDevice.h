@@ -11,7 +11,7 @@
 
 #include "protocol/ProtocolView.h"
 #include "protocol/WheelProtocol.h"
-#include "sets/WheelRecord.h"
+#include "sets/RecordWriter.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 
@@ -53,7 +53,7 @@ public:
     // the names of the pictures the next download started on this thread
     // sends, and the record's file.
     void SetNextNames(wheel::SlotNames names) { m_nextNames = std::move(names); }
-    QString RecordPath() const { return m_record.Path(); }
+    QString RecordPath() const { return m_record->Path(); }
 
     // ILinkHost: the link's log lines and the device's answers.
     void AppendLog(const std::string& text, int withTime, int withNewline) override;
@@ -72,7 +72,7 @@ public:
     void DownloadEnded(const wheel::DownloadOutcome& outcome) override;
 
 signals:
-    // The record was written anew (on the window's thread).
+    // The record was written anew (emitted on the window's thread).
     void recordChanged();
 
 private:
@@ -88,7 +88,7 @@ private:
     wheel::HotplugMonitor* m_hotplug = nullptr;
     QTimer* m_watchdog = nullptr;
     bool m_bStarted = false;
-    wheel::RecordKeeper m_record;   // window's thread only
+    std::unique_ptr<wheel::RecordWriter> m_record;
     wheel::SlotNames m_nextNames;   // window's thread only
 
     std::mutex m_mutex;
