@@ -142,7 +142,6 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
         return 1;
     HandleChanges();
     const bool started = start(*m_protocol);
-    UpdateRecord();
     while (started && !m_protocol->WaitForIdle(std::chrono::milliseconds(20))) {
         if (m_monitor)
             QCoreApplication::processEvents();
@@ -173,8 +172,13 @@ void DeviceSession::KeepRecord(wheel::SlotNames names)
 
 void DeviceSession::DownloadStarting(const std::vector<std::uint8_t>& slotBytes)
 {
-    std::lock_guard lock(m_recordMutex);
-    m_starting = slotBytes;
+    // Written before the first report goes out: on a single processor the
+    // writing would otherwise hold up the download's answers.
+    {
+        std::lock_guard lock(m_recordMutex);
+        m_starting = slotBytes;
+    }
+    UpdateRecord();
 }
 
 void DeviceSession::DownloadEnded(const wheel::DownloadOutcome& outcome)
@@ -183,7 +187,8 @@ void DeviceSession::DownloadEnded(const wheel::DownloadOutcome& outcome)
     m_ended = outcome;
 }
 
-// On this thread, never on the one that answers the device.
+// On the thread that starts the download (before it sends anything) and
+// after it ended, never on the one that answers the device.
 void DeviceSession::UpdateRecord()
 {
     std::optional<std::vector<std::uint8_t>> starting;

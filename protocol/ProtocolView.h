@@ -50,7 +50,9 @@ public:
     virtual void Set48Mode(bool ticked) = 0;
 
     // For the record of what the wheel light holds: a download is about to
-    // write these slots, in this order (nothing is sent yet) ...
+    // write these slots, in this order. Called on the thread that starts the
+    // download before anything is sent; unlike the other calls it may take
+    // the time to write a small file ...
     virtual void DownloadStarting(const std::vector<std::uint8_t>& slotBytes) { (void)slotBytes; }
     // ... and it ended, completed or not, leaving the slots as `outcome` says.
     // Comes before the download's last log line and message box.
