@@ -420,13 +420,30 @@ void CWheelDlg::AfterDeviceHandler()
 void CWheelDlg::OnDownload()
 {
     UpdateData(true);  // a bad angle is prompted for; the download goes on
+    const bool diy = !m_strDiyPicturePath.isEmpty() && m_strShownPicturePath == m_strDiyPicturePath;
+    m_device->SetNextNames({{}, diy ? wheel::PictureName::Builtin(wheel::kDiyRecordName)
+                                    : wheel::PictureName::OfFile(m_strShownPicturePath)});
     m_device->Protocol().OnDownload(ProtocolInputsFromMembers(), m_picture.Block());
     AfterDeviceHandler();
+}
+
+bool CWheelDlg::DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names)
+{
+    m_device->SetNextNames(names);
+    const bool started = m_device->Protocol().OnDownloadPictures(pictures);
+    AfterDeviceHandler();
+    return started;
+}
+
+QString CWheelDlg::RecordPath() const
+{
+    return m_device->RecordPath();
 }
 
 void CWheelDlg::OnFactoryReset()
 {
     UpdateData(true);
+    m_device->SetNextNames({{}, wheel::PictureName::Builtin(wheel::kFactoryRecordName)});
     m_device->Protocol().OnFactoryReset(ProtocolInputsFromMembers(), m_picture.Block());
     AfterDeviceHandler();
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class CAdjustmentsDlg;
 class CMainMenu;
@@ -26,6 +27,8 @@ class WheelDlgDevice;
 
 namespace wheel {
 struct ProtocolInputs;
+struct SlotNames;
+struct SlotPicture;
 }
 
 namespace Ui {
@@ -83,6 +86,15 @@ public:
 
     // The menu bar, for windows that add their own entries to it.
     CMainMenu* MenuBar() const { return m_menu; }
+
+    // "下载全部" of a picture set: each block into its slot as one download
+    // through the window's protocol, refused, shown and ended as "下载-->GO"
+    // is; the record names the slots by `names`. True when it started.
+    bool DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names);
+    // The record of what the wheel light holds (wheel::ReadRecord reads it);
+    // the device side's recordChanged() tells when it was written.
+    QString RecordPath() const;
+    WheelDlgDevice* Device() const { return m_device.get(); }
 
     const wheel::WheelPicture& Picture() const { return m_picture; }
     wheel::WheelPicture& Picture() { return m_picture; }

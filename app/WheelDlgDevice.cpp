@@ -27,6 +27,14 @@ WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
     m_protocol = std::make_unique<wheel::WheelProtocol>(*m_link, *this);
     m_hotplug = new wheel::HotplugMonitor(this);
     connect(m_hotplug, &wheel::HotplugMonitor::deviceChanged, this, &WheelDlgDevice::OnDeviceChanged);
+    m_record = std::make_unique<wheel::RecordWriter>(
+        wheel::RecordFilePath(simulation != wheel::Simulation::Off), [this](const QString& problem) {
+            Post([this, problem] {
+                if (!problem.isEmpty())
+                    m_window.AppendLog(QStringLiteral("无法记录风火轮上的图片：%1").arg(problem));
+                emit recordChanged();
+            });
+        });
     m_watchdog = new QTimer(this);
     m_watchdog->setInterval(250);
     connect(m_watchdog, &QTimer::timeout, this, [this] {
@@ -41,6 +49,7 @@ WheelDlgDevice::~WheelDlgDevice()
     delete m_watchdog;
     delete m_hotplug;
     m_link->Stop();
+    m_record.reset();  // its last news goes into the queue, which is still here
 }
 
 void WheelDlgDevice::Start()
@@ -167,4 +176,16 @@ void WheelDlgDevice::SetAllSlotBoxes(bool ticked)
 void WheelDlgDevice::Set48Mode(bool ticked)
 {
     Post([this, ticked] { m_window.Set48Mode(ticked); });
+}
+
+void WheelDlgDevice::DownloadStarting(const std::vector<std::uint8_t>& slotBytes)
+{
+    // Downloads start from the window's handlers, so the names are this
+    // download's. The protocol's lock keeps the starts and ends in order.
+    m_record->Started(slotBytes, m_nextNames);
+}
+
+void WheelDlgDevice::DownloadEnded(const wheel::DownloadOutcome& outcome)
+{
+    m_record->Ended(outcome);
 }

@@ -11,6 +11,7 @@
 
 #include "protocol/ProtocolView.h"
 #include "protocol/WheelProtocol.h"
+#include "sets/RecordWriter.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 
@@ -48,6 +49,12 @@ public:
     // Applies the queued effects on the window's thread.
     void DrainEffects();
 
+    // The record of what the wheel light (the simulated one's apart) holds:
+    // the names of the pictures the next download started on this thread
+    // sends, and the record's file.
+    void SetNextNames(wheel::SlotNames names) { m_nextNames = std::move(names); }
+    QString RecordPath() const { return m_record->Path(); }
+
     // ILinkHost: the link's log lines and the device's answers.
     void AppendLog(const std::string& text, int withTime, int withNewline) override;
     void OnAnswer(std::uint8_t code) override;
@@ -61,6 +68,12 @@ public:
     void EnableOperationButtons(bool enable) override;
     void SetAllSlotBoxes(bool ticked) override;
     void Set48Mode(bool ticked) override;
+    void DownloadStarting(const std::vector<std::uint8_t>& slotBytes) override;
+    void DownloadEnded(const wheel::DownloadOutcome& outcome) override;
+
+signals:
+    // The record was written anew (emitted on the window's thread).
+    void recordChanged();
 
 private:
     void Post(std::function<void()> effect);
@@ -75,6 +88,8 @@ private:
     wheel::HotplugMonitor* m_hotplug = nullptr;
     QTimer* m_watchdog = nullptr;
     bool m_bStarted = false;
+    std::unique_ptr<wheel::RecordWriter> m_record;
+    wheel::SlotNames m_nextNames;   // window's thread only
 
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_effects;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 namespace wheelctl {
 
@@ -78,6 +79,7 @@ private:
 DeviceSession::DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath,
                              std::string operation)
     : m_operation(std::move(operation))
+    , m_simulated(context.simulate != wheel::Simulation::Off)
     , m_backend(MakeBackend(context))
 {
     wheel::IHidBackend* backend = m_backend.get();
@@ -146,6 +148,7 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
         HandleChanges();
         m_protocol->Tick();
     }
+    UpdateRecord();
     const bool succeeded = started && m_protocol->LastResult() == wheel::WheelProtocol::Result::Succeeded;
     if (m_recording) {
         const std::string text = m_recording->Text();
@@ -159,6 +162,49 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
         }
     }
     return succeeded ? 0 : 1;
+}
+
+void DeviceSession::KeepRecord(wheel::SlotNames names)
+{
+    m_names = std::move(names);
+    m_record = std::make_unique<wheel::RecordKeeper>(wheel::RecordFilePath(m_simulated));
+}
+
+void DeviceSession::DownloadStarting(const std::vector<std::uint8_t>& slotBytes)
+{
+    // Written before the first report goes out: on a single processor the
+    // writing would otherwise hold up the download's answers.
+    {
+        std::lock_guard lock(m_recordMutex);
+        m_starting = slotBytes;
+    }
+    UpdateRecord();
+}
+
+void DeviceSession::DownloadEnded(const wheel::DownloadOutcome& outcome)
+{
+    std::lock_guard lock(m_recordMutex);
+    m_ended = outcome;
+}
+
+// On the thread that starts the download (before it sends anything) and
+// after it ended, never on the one that answers the device.
+void DeviceSession::UpdateRecord()
+{
+    std::optional<std::vector<std::uint8_t>> starting;
+    std::optional<wheel::DownloadOutcome> ended;
+    {
+        std::lock_guard lock(m_recordMutex);
+        starting = std::exchange(m_starting, std::nullopt);
+        ended = std::exchange(m_ended, std::nullopt);
+    }
+    if (!m_record)
+        return;
+    QString problem;
+    if (starting && !m_record->Started(*starting, m_names, &problem))
+        Fail("cannot keep the record of the wheel light's slots: " + problem.toStdString());
+    if (ended && !m_record->Ended(*ended, &problem))
+        Fail("cannot keep the record of the wheel light's slots: " + problem.toStdString());
 }
 
 void DeviceSession::HandleChanges()

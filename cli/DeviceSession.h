@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "protocol/WheelProtocol.h"
+#include "sets/WheelRecord.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 
@@ -35,6 +36,12 @@ public:
     ~DeviceSession() override;
 
     bool Ok() const { return m_ok; }
+
+    // Keeps the record of what the wheel light holds (the simulated one's
+    // with --simulate) for the downloads Run starts, their pictures named by
+    // `names`. A record that cannot be kept is warned about; the exit status
+    // stays the operation's.
+    void KeepRecord(wheel::SlotNames names);
     wheel::WheelProtocol& Protocol() { return *m_protocol; }
 
     // Starts an operation with `start` (on this thread, as the window's
@@ -55,14 +62,18 @@ public:
     void EnableOperationButtons(bool) override {}
     void SetAllSlotBoxes(bool) override {}
     void Set48Mode(bool) override {}
+    void DownloadStarting(const std::vector<std::uint8_t>& slotBytes) override;
+    void DownloadEnded(const wheel::DownloadOutcome& outcome) override;
 
 private:
     class RecordingBackend;
     void Print(const std::string& text);
     void HandleChanges();
+    void UpdateRecord();
 
     bool m_ok = true;
     std::string m_operation;
+    bool m_simulated = false;
     std::unique_ptr<wheel::OutputFiles> m_transcript;
     std::unique_ptr<wheel::IHidBackend> m_backend;
     std::unique_ptr<RecordingBackend> m_recording;
@@ -70,6 +81,12 @@ private:
     std::unique_ptr<wheel::HotplugMonitor> m_monitor;  // the system's news, where the backend has none
     std::unique_ptr<wheel::UsbLink> m_link;
     std::unique_ptr<wheel::WheelProtocol> m_protocol;
+
+    std::unique_ptr<wheel::RecordKeeper> m_record;
+    wheel::SlotNames m_names;
+    std::mutex m_recordMutex;  // the download's news, from the answering thread
+    std::optional<std::vector<std::uint8_t>> m_starting;
+    std::optional<wheel::DownloadOutcome> m_ended;
 
     std::mutex m_printMutex;
     // A device change from the system or the backend, or (lost) the link's

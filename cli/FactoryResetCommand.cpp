@@ -4,6 +4,8 @@
 #include "cli/Command.h"
 #include "cli/DeviceSession.h"
 
+#include "sets/WheelRecord.h"
+
 namespace wheelctl {
 namespace {
 
@@ -23,6 +25,7 @@ int RunFactoryReset(const Context& context)
     wheel::ProtocolInputs values;
     wheel::TransferBlock block{};
     DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt, "factory reset");
+    session.KeepRecord({{}, wheel::PictureName::Builtin(wheel::kFactoryRecordName)});
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnFactoryReset(values, block); });
 }
 

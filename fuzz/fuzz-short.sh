@@ -7,11 +7,11 @@ set -e
 cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET=${FUZZ_SECONDS:-60}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "${JOBS:-2}" --target bmp_reader_fuzz picture_decode_fuzz
+cmake --build --preset fuzz -j "${JOBS:-2}" --target bmp_reader_fuzz picture_decode_fuzz set_file_fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Findings go to a scratch corpus; the checked-in seeds stay as they are.
-for pair in bmp_reader:bmp picture_decode:picture; do
+for pair in bmp_reader:bmp picture_decode:picture set_file:set; do
     target=${pair%:*} corpus=${pair#*:}
     mkdir -p "$work/$corpus"
     cp fuzz/corpus/$corpus/* "$work/$corpus/"

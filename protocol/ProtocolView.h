@@ -15,7 +15,11 @@
 // - The window sends the USB link's own log lines through the same queue, so
 //   that "尝试连接风火轮" comes before the message box that follows it.
 
+#include "protocol/DownloadList.h"
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace wheel {
 
@@ -44,6 +48,15 @@ public:
 
     // Ticks or clears "48图模式" and m_b48Mode.
     virtual void Set48Mode(bool ticked) = 0;
+
+    // For the record of what the wheel light holds: a download is about to
+    // write these slots, in this order. Called on the thread that starts the
+    // download before anything is sent; unlike the other calls it may take
+    // the time to write a small file ...
+    virtual void DownloadStarting(const std::vector<std::uint8_t>& slotBytes) { (void)slotBytes; }
+    // ... and it ended, completed or not, leaving the slots as `outcome` says.
+    // Comes before the download's last log line and message box.
+    virtual void DownloadEnded(const DownloadOutcome& outcome) { (void)outcome; }
 };
 
 // "下载进度:" followed by the percentage and "%", no blank in between.

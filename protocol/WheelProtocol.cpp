@@ -119,14 +119,62 @@ void WheelProtocol::Send(const Report& report)
 bool WheelProtocol::OnDownload(const ProtocolInputs& values, TransferBlock& block)
 {
     Report first;
-    if (StartDownload(values, block, false, first) != Start::Started)
+    const auto prepare = [&](std::vector<SlotPicture>& pictures) {
+        return PrepareTicked(values, block, false, pictures);
+    };
+    if (StartDownload(prepare, false, first) != Start::Started)
         return false;
     Send(first);
     return true;
 }
 
-WheelProtocol::Start WheelProtocol::StartDownload(const ProtocolInputs& values, TransferBlock& block, bool factory,
-                                                  Report& first)
+bool WheelProtocol::OnDownloadPictures(const std::vector<SlotPicture>& pictures)
+{
+    Report first;
+    const auto prepare = [&](std::vector<SlotPicture>& list) {
+        if (pictures.empty() || pictures.size() > kSlotBoxes) {
+            m_view.ShowMessage(kNoSlot, kCaptionHint);
+            return false;
+        }
+        list = pictures;
+        return true;
+    };
+    if (StartDownload(prepare, false, first) != Start::Started)
+        return false;
+    Send(first);
+    return true;
+}
+
+bool WheelProtocol::PrepareTicked(const ProtocolInputs& values, TransferBlock& block, bool factory,
+                                  std::vector<SlotPicture>& pictures)
+{
+    if (!factory && values.m_bPictureLoaded == 0) {
+        m_view.ShowMessage(kNoPicture, kCaptionHintPlain);
+        return false;
+    }
+    const std::vector<std::uint8_t> table = BuildSlotTable(values.m_slotChecks);
+    if (table.empty()) {
+        m_view.ShowMessage(kNoSlot, kCaptionHint);
+        return false;
+    }
+    // The window's block keeps the mode of this download and the trailer a
+    // rendering gives; every picture sent gets that trailer, the last one 0xBB.
+    block[kTrailerMode] = static_cast<std::uint8_t>(values.m_b48Mode);
+    block[kTrailerMarker] = MarkerPicture;
+    block[kTrailerDirection] = 0xAA;
+    block[kTrailerSteps] = 0xAA;
+    for (std::size_t p = 0; p < table.size(); ++p) {
+        SlotPicture picture{table[p], block};
+        if (factory)
+            picture.block = kFactoryPictures[std::min<std::size_t>(p, kFactoryPictures.size() - 1)];
+        else if (p + 1 == table.size())
+            picture.block[kTrailerMarker] = MarkerLastPicture;
+        pictures.push_back(picture);
+    }
+    return true;
+}
+
+WheelProtocol::Start WheelProtocol::StartDownload(const Prepare& prepare, bool factory, Report& first)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -137,30 +185,22 @@ WheelProtocol::Start WheelProtocol::StartDownload(const ProtocolInputs& values, 
         return Start::Refused;
 
     std::lock_guard lock(m_mutex);
-    if (!factory && values.m_bPictureLoaded == 0) {
-        m_view.ShowMessage(kNoPicture, kCaptionHintPlain);
+    std::vector<SlotPicture> pictures;
+    if (!prepare(pictures))
         return Start::Refused;
-    }
-    const std::vector<std::uint8_t> table = BuildSlotTable(values.m_slotChecks);
-    if (table.empty()) {
-        m_view.ShowMessage(kNoSlot, kCaptionHint);
-        return Start::Refused;
-    }
 
+    m_pictures = std::move(pictures);
     m_slotTable.fill(0);
-    std::copy(table.begin(), table.end(), m_slotTable.begin());
-    m_nSlotCount = static_cast<std::uint8_t>(table.size());
+    std::vector<std::uint8_t> slots;
+    for (std::size_t p = 0; p < m_pictures.size(); ++p) {
+        m_slotTable[p] = m_pictures[p].slot;
+        slots.push_back(m_pictures[p].slot);
+    }
+    m_nSlotCount = static_cast<std::uint8_t>(m_pictures.size());
     m_bDownloading = 1;
     m_bFactory = factory ? 1 : 0;
 
-    // The window's block keeps the mode of this download and the trailer a
-    // rendering gives; every picture sent gets that trailer, the last one 0xBB.
-    block[kTrailerMode] = static_cast<std::uint8_t>(values.m_b48Mode);
-    block[kTrailerMarker] = MarkerPicture;
-    block[kTrailerDirection] = 0xAA;
-    block[kTrailerSteps] = 0xAA;
-    m_sendBlock = block;
-
+    m_view.DownloadStarting(slots);
     m_view.EnableOperationButtons(false);
     m_nChunk = 0;
     m_nPicture = 0;
@@ -172,22 +212,22 @@ WheelProtocol::Start WheelProtocol::StartDownload(const ProtocolInputs& values, 
 
 WheelProtocol::Report WheelProtocol::SendDownloadReport()
 {
-    const bool last = m_nPicture + 1 == m_nSlotCount;
-    const TransferBlock* source = &m_sendBlock;
-    TransferBlock picture;
-    if (m_bFactory) {
-        source = &kFactoryPictures[std::min<std::size_t>(m_nPicture, kFactoryPictures.size() - 1)];
-    } else {
-        picture = m_sendBlock;
-        picture[kTrailerMarker] = last ? MarkerLastPicture : MarkerPicture;
-        source = &picture;
-    }
+    const TransferBlock& source = m_pictures[m_nPicture].block;
     Report report;
     report.send = true;
     report.slot = m_slotTable[m_nPicture];
     report.chunk = m_nChunk;
-    std::copy_n(source->begin() + kChunkBytes * m_nChunk, kChunkBytes, report.data.begin());
+    std::copy_n(source.begin() + kChunkBytes * m_nChunk, kChunkBytes, report.data.begin());
     return report;
+}
+
+DownloadOutcome WheelProtocol::Outcome(bool ended) const
+{
+    DownloadOutcome outcome;
+    outcome.confirmed.assign(m_pictures.begin(), m_pictures.begin() + m_nPicture);
+    if (ended && m_nPicture < m_nSlotCount)
+        outcome.unfinished.push_back(m_pictures[m_nPicture].slot);
+    return outcome;
 }
 
 WheelProtocol::Report WheelProtocol::SendCalibrationReport()
@@ -263,7 +303,10 @@ bool WheelProtocol::OnFactoryReset(const ProtocolInputs& values, TransferBlock& 
     factory.m_slotChecks.fill(1);
 
     Report first;
-    const bool started = StartDownload(factory, block, true, first) == Start::Started;
+    const auto prepare = [&](std::vector<SlotPicture>& pictures) {
+        return PrepareTicked(factory, block, true, pictures);
+    };
+    const bool started = StartDownload(prepare, true, first) == Start::Started;
     Send(first);
     OnDeselectAll();
     return started;
@@ -317,6 +360,7 @@ void WheelProtocol::OnAnswer(std::uint8_t code)
             if (m_nPicture < m_nSlotCount) {
                 next = SendDownloadReport();
             } else {
+                m_view.DownloadEnded(Outcome(false));
                 ResetCounters();
                 m_view.AppendLog(kDownloadOk, true);
                 m_view.ShowMessage(kDownloadDone, kCaptionSuccess);
@@ -332,6 +376,7 @@ void WheelProtocol::OnDeviceRemoved()
     std::lock_guard lock(m_mutex);
     m_bConnected = 0;
     if (m_bDownloading) {
+        m_view.DownloadEnded(Outcome(true));
         ResetCounters();
         m_view.ShowMessage(kUnplugged, kApplicationTitle);
         FinishOperation(Result::DeviceRemoved);
@@ -352,6 +397,8 @@ void WheelProtocol::Tick()
     if (m_clock() - m_lastAnswer < kAnswerTimeout)
         return;
     const bool calibrating = m_bCalibrating != 0;
+    if (!calibrating)
+        m_view.DownloadEnded(Outcome(true));
     ResetCounters();
     m_view.AppendLog(calibrating ? kCalibrationTimeoutLog : kDownloadTimeoutLog, true);
     m_view.ShowMessage(calibrating ? kCalibrationTimeoutBox : kDownloadTimeoutBox, kApplicationTitle);

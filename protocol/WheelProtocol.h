@@ -1,6 +1,8 @@
 #pragma once
 // The wheel light's device protocol: picture download into the ticked slots,
 // angle calibration and factory reset, driven one report out, one answer in.
+// Every download is a list of (slot, block) pairs: the picture on show into
+// each ticked slot, the factory pictures, or pictures of their own per slot.
 //
 // Threads: the handlers (OnDownload, OnCalibrate, OnFactoryReset, OnSelectAll,
 // OnDeselectAll, OnDeviceRemoved, Tick) run on the window's thread; OnAnswer
@@ -9,6 +11,7 @@
 // so a link may deliver the answer from inside SendReport.
 
 #include "picture/WheelFrame.h"
+#include "protocol/DownloadList.h"
 #include "protocol/ProtocolView.h"
 #include "protocol/SlotTable.h"
 #include "texts/AppTitle.h"
@@ -57,6 +60,15 @@ public:
     // Returns true when the first report went out.
     bool OnCalibrate(const ProtocolInputs& values, TransferBlock& block);
 
+    // Sends each picture's block, as it stands, into its slot in the order
+    // given, as one download: refused as "下载-->GO" is while another
+    // operation runs or without a wheel light, and with "请先选择需要下载的位置!"
+    // when the list is empty; progress, log lines, messages, buttons and the
+    // 5-second bound as for "下载-->GO". PlanPictures makes the list; at most
+    // kSlotBoxes pictures, each slot once. Returns true when the first
+    // report went out.
+    bool OnDownloadPictures(const std::vector<SlotPicture>& pictures);
+
     // "恢复出厂设置": ticks "48图模式" and every slot box, downloads the
     // built-in pictures, clears the slot boxes. m_bPictureLoaded is left alone.
     bool OnFactoryReset(const ProtocolInputs& values, TransferBlock& block);
@@ -93,7 +105,13 @@ private:
     };
 
     enum class Start { Started, Refused };
-    Start StartDownload(const ProtocolInputs& values, TransferBlock& block, bool factory, Report& first);
+    // After the busy and connection checks, `prepare` (lock held) makes the
+    // list or refuses with its own message.
+    using Prepare = std::function<bool(std::vector<SlotPicture>& pictures)>;
+    Start StartDownload(const Prepare& prepare, bool factory, Report& first);
+    bool PrepareTicked(const ProtocolInputs& values, TransferBlock& block, bool factory,
+                       std::vector<SlotPicture>& pictures);  // lock held
+    DownloadOutcome Outcome(bool ended) const;  // lock held
     bool EnsureConnected();  // called with the lock released
     bool RefuseWhileBusy(Operation wanted);  // lock held
     Report SendDownloadReport();      // lock held
@@ -119,7 +137,8 @@ private:
     int m_bCalibrating = 0;
     int m_nAngleSteps = 0;
     int m_nPercent = 0;
-    TransferBlock m_sendBlock{};  // the picture of the running operation
+    TransferBlock m_sendBlock{};  // the calibration's block
+    std::vector<SlotPicture> m_pictures;  // the running download's, in sending order
     std::chrono::steady_clock::time_point m_lastAnswer{};
     Result m_lastResult = Result::None;
 };

@@ -99,6 +99,13 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("ShownText", "保存位图失败"),
     QT_TRANSLATE_NOOP("ShownText", "程序目录和用户数据目录都不能写入文件"),
     QT_TRANSLATE_NOOP("ShownText", "无法生成位图"),
+    // picture sets and the record of the wheel light's slots
+    QT_TRANSLATE_NOOP("ShownText", "出厂图片"),
+    QT_TRANSLATE_NOOP("ShownText", "文件太大（超过1 MB），不是图片组文件"),
+    QT_TRANSLATE_NOOP("ShownText", "不是图片组文件"),
+    QT_TRANSLATE_NOOP("ShownText", "没有有效的版本号"),
+    QT_TRANSLATE_NOOP("ShownText", "mode48只能是true或false"),
+    QT_TRANSLATE_NOOP("ShownText", "slots必须是由对象组成的列表"),
 };
 
 // Texts with variable parts, most specific first: the first pattern that
@@ -115,6 +122,18 @@ const char* const kPatterns[] = {
     QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向左调整！"),
     QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1  向右调整！"),
     QT_TRANSLATE_NOOP("ShownText", "您需要调整的角度是:%1"),
+    QT_TRANSLATE_NOOP("ShownText", "无法打开图片组“%1”：%2"),
+    QT_TRANSLATE_NOOP("ShownText", "无法保存图片组“%1”：%2"),
+    QT_TRANSLATE_NOOP("ShownText", "无法记录风火轮上的图片：%1"),
+    QT_TRANSLATE_NOOP("ShownText", "不是有效的JSON文件（%1）"),
+    QT_TRANSLATE_NOOP("ShownText", "图片组文件的版本%1比本软件新（本软件只能读取版本1）"),
+    QT_TRANSLATE_NOOP("ShownText", "位置%1不是1到20之间的整数"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅出现了不止一次"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅没有指定图片"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅的旋转角度只能是0、90、180或270"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅的fit只能是stretch、fit或crop"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅的阈值只能是auto或0到254之间的整数"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅的invert只能是true或false"),
     QT_TRANSLATE_NOOP("ShownText", "第%1幅"),
 };
 

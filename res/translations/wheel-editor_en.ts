@@ -678,5 +678,77 @@
         <source>%1-风火轮.png</source>
         <translation>%1-wheel.png</translation>
     </message>
+    <message>
+        <source>出厂图片</source>
+        <translation>Factory picture</translation>
+    </message>
+    <message>
+        <source>文件太大（超过1 MB），不是图片组文件</source>
+        <translation>the file is too large for a picture set (over 1 MB)</translation>
+    </message>
+    <message>
+        <source>不是图片组文件</source>
+        <translation>not a picture set file</translation>
+    </message>
+    <message>
+        <source>没有有效的版本号</source>
+        <translation>no valid version number</translation>
+    </message>
+    <message>
+        <source>mode48只能是true或false</source>
+        <translation>"mode48" must be true or false</translation>
+    </message>
+    <message>
+        <source>slots必须是由对象组成的列表</source>
+        <translation>"slots" must be a list of objects</translation>
+    </message>
+    <message>
+        <source>无法打开图片组“%1”：%2</source>
+        <translation>Cannot open the picture set "%1": %2</translation>
+    </message>
+    <message>
+        <source>无法保存图片组“%1”：%2</source>
+        <translation>Cannot save the picture set "%1": %2</translation>
+    </message>
+    <message>
+        <source>无法记录风火轮上的图片：%1</source>
+        <translation>Cannot keep the record of the pictures on the wheel light: %1</translation>
+    </message>
+    <message>
+        <source>不是有效的JSON文件（%1）</source>
+        <translation>not a valid JSON file (%1)</translation>
+    </message>
+    <message>
+        <source>图片组文件的版本%1比本软件新（本软件只能读取版本1）</source>
+        <translation>the picture set's version %1 is newer than this program reads (1)</translation>
+    </message>
+    <message>
+        <source>位置%1不是1到20之间的整数</source>
+        <translation>"box" %1 is not a whole number from 1 to 20</translation>
+    </message>
+    <message>
+        <source>第%1幅出现了不止一次</source>
+        <translation>slot %1 is listed more than once</translation>
+    </message>
+    <message>
+        <source>第%1幅没有指定图片</source>
+        <translation>slot %1 names no picture</translation>
+    </message>
+    <message>
+        <source>第%1幅的旋转角度只能是0、90、180或270</source>
+        <translation>slot %1: "rotate" must be 0, 90, 180 or 270</translation>
+    </message>
+    <message>
+        <source>第%1幅的fit只能是stretch、fit或crop</source>
+        <translation>slot %1: "fit" must be stretch, fit or crop</translation>
+    </message>
+    <message>
+        <source>第%1幅的阈值只能是auto或0到254之间的整数</source>
+        <translation>slot %1: "threshold" must be auto or a whole number from 0 to 254</translation>
+    </message>
+    <message>
+        <source>第%1幅的invert只能是true或false</source>
+        <translation>slot %1: "invert" must be true or false</translation>
+    </message>
 </context>
 </TS>

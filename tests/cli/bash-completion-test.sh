@@ -9,7 +9,7 @@ expect() {  # expect "CANDIDATES" WORD...
     _wheelctl wheelctl "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
     [[ "${COMPREPLY[*]}" == "$1" ]] || { echo "FAIL: [${*:2}] gave [${COMPREPLY[*]}]"; status=1; }
 }
-expect "calibrate convert download factory-reset list help" wheelctl ''
+expect "calibrate convert download download-set factory-reset list slots help" wheelctl ''
 expect "on off" wheelctl download p.png --48 ''
 expect "--left" wheelctl --simulate calibrate --angle 5 --le
 exit $status

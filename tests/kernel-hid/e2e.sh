@@ -29,8 +29,12 @@ probe=${WHEEL_E2E_PROBE:-$build/tests/wheel-hid-probe}
 link_probe=${WHEEL_E2E_LINK_PROBE:-$build/tests/wheel-link-probe}
 wheelctl=${WHEEL_E2E_WHEELCTL:-$build/bin/wheelctl}
 cache=$build/kernel-hid
+# The host's wheelctl keeps its record of the (simulated) wheel light's slots
+# here, never in the user's data folder.
+export XDG_DATA_HOME=$cache/data-home
 initramfs=$cache/initramfs.cpio
 picture=$source_dir/res/samples/wheel-sample.png
+set_dir=$cache/set
 qemu=${WHEEL_E2E_QEMU:-qemu-system-x86_64}
 # The guest's own bound on one scenario; a run never takes more than this.
 guest_timeout=150
@@ -54,6 +58,38 @@ can_run() {
     return 0
 }
 
+# The set scenario's pictures: the sample turned by 18 more degrees for each
+# box, p01.png to p20.png, and set.wheelset, which gives every box but the
+# first of each five adjustments of its own (box_adjustments).
+box_adjustments() {  # BOX: prints "wheelctl options|set file fields"
+    case $(($1 % 5)) in
+        1) echo '|' ;;
+        2) echo '--rotate 90|, "rotate": 90' ;;
+        3) echo '--invert|, "invert": true' ;;
+        4) echo '--threshold 100 --fit fit|, "threshold": 100, "fit": "fit"' ;;
+        0) echo '--rotate 270 --fit crop|, "rotate": 270, "fit": "crop"' ;;
+    esac
+}
+
+make_set() {
+    mkdir -p "$set_dir"
+    local box name fields entries=""
+    for box in $(seq 1 20); do
+        name=$(printf 'p%02d.png' "$box")
+        # Made once: the initramfs is rebuilt whenever its files change.
+        if [ ! -f "$set_dir/$name" ]; then
+            convert "$picture" -background white -virtual-pixel background -distort SRT $(((box - 1) * 18)) \
+                -alpha remove -colorspace gray -depth 8 -define png:exclude-chunks=date,time "$set_dir/$name" ||
+                return 1
+        fi
+        fields=$(box_adjustments "$box" | cut -d'|' -f2)
+        entries="$entries${entries:+,}
+    { \"box\": $box, \"picture\": \"$name\"$fields }"
+    done
+    printf '{\n  "format": "wheel-set",\n  "version": 1,\n  "mode48": true,\n  "slots": [%s\n  ]\n}\n' \
+        "$entries" > "$set_dir/set.wheelset"
+}
+
 setup() {
     mkdir -p "$cache"
     if ! can_run; then
@@ -64,7 +100,8 @@ setup() {
     "$here/fetch-kernel.sh" "$cache" || exit 1
     local programs=("$probe" "$link_probe")
     [ -x "$wheelctl" ] && programs+=("$wheelctl")
-    "$here/make-initramfs.sh" "$cache" "$initramfs" "${programs[@]}" "$picture" || exit 1
+    make_set || exit 1
+    "$here/make-initramfs.sh" "$cache" "$initramfs" "${programs[@]}" "$picture" "$set_dir"/* || exit 1
     sed 's/^/kernel-hid: kernel /' "$cache/kernel/VERSION"
 }
 
@@ -364,6 +401,55 @@ scenario_download_all() {
     awk -v rtt="$rtt" -v span="$span" -v wall="$(step_output download | sed -n 's/^wall \(.*\) s$/\1/p')" 'BEGIN {
         download = span + rtt
         printf "performance: echo round trip %.3f ms; 20-slot download %.1f ms (device span %.1f ms + one round trip); 160 x round trip %.1f ms; ratio %.3f (goal <= 1.1); wheelctl start to end %s s\n",
+            rtt, download, span, 160 * rtt, download / (160 * rtt), wall }' | tee "$run/performance.txt"
+}
+
+# A set of twenty different pictures, each with its adjustments, in one
+# download through the kernel, right after the probe's 160 echoes: every
+# report and every slot's block as the host converts each picture, the
+# record the guest's wheelctl keeps, and the download's time against 160
+# echo round trips.
+scenario_set() {
+    needs_command download-set
+    run_guest set --echo-slot ee || return 1
+    expect_status echo 0
+    expect_line echo "echoed 160 reports"
+    expect_status download 0
+    expect_line download "下载进度:5%"
+    expect_line download "下载成功！"
+
+    local dir=$run/expected box slot name
+    mkdir -p "$dir"
+    : > "$dir/download.txt"
+    for box in $(seq 1 20); do
+        name=$(printf 'p%02d.png' "$box")
+        slot=$((box % 20))
+        # shellcheck disable=SC2046
+        "$wheelctl" convert "$set_dir/$name" --block "$dir/$name.bin" --48 on \
+            $(box_adjustments "$box" | cut -d'|' -f1) >/dev/null || fail "wheelctl convert $name failed on the host"
+        [ "$box" = 20 ] && last_picture_block "$dir/$name.bin" "$dir/$name.last.bin" && mv "$dir/$name.last.bin" "$dir/$name.bin"
+        expected_block_lines $slot "$dir/$name.bin" >> "$dir/download.txt"
+        compare_files "$dir/$name.bin" "$run/slots/slot-$slot.bin" "box $box (slot $slot)"
+    done
+    [ "$(md5sum "$dir"/p*.bin | cut -d' ' -f1 | sort -u | wc -l)" = 20 ] || fail "the twenty blocks are not all different"
+    tail -n 320 "$run/device.txt" > "$run/device-download.txt"
+    compare_files "$dir/download.txt" "$run/device-download.txt" "the set's reports (computed vs device)"
+    local held
+    held=$(ls "$run/slots" | wc -l)
+    [ "$held" = 20 ] || fail "the device holds $held blocks, expected 20"
+
+    expect_status slots 0
+    local lines
+    lines=$(step_output slots | cut -f1-3 | tr '\t\n' ' |')
+    [ "$lines" = "$(for box in $(seq 1 20); do printf '%d %d p%02d.png|' "$box" $((box % 20)) "$box"; done)" ] ||
+        fail "the record in the guest: $lines"
+
+    local rtt span
+    rtt=$(step_output echo | sed -n 's/.*round trip \([0-9.]*\) ms/\1/p')
+    span=$(tail -n 320 "$run/device-times.txt" | awk 'NR == 1 { a = $1 } END { printf "%.1f", ($1 - a) * 1000 }')
+    awk -v rtt="$rtt" -v span="$span" -v wall="$(step_output download | sed -n 's/^wall \(.*\) s$/\1/p')" 'BEGIN {
+        download = span + rtt
+        printf "performance: echo round trip %.3f ms; 20-picture set download %.1f ms (device span %.1f ms + one round trip); 160 x round trip %.1f ms; ratio %.3f (goal <= 1.1); wheelctl start to end (twenty pictures loaded) %s s\n",
             rtt, download, span, 160 * rtt, download / (160 * rtt), wall }' | tee "$run/performance.txt"
 }
 

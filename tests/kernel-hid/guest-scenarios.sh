@@ -55,6 +55,12 @@ run_scenario() {
             step download time -f "wall %e s" wheelctl download /data/wheel-sample.png --48 on \
                 --slots 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20
             ;;
+        set)
+            wait_device || return 1
+            step echo wheel-hid-probe echo 160
+            step download time -f "wall %e s" wheelctl download-set /data/set.wheelset
+            step slots wheelctl slots
+            ;;
         unplug)
             wait_device || return 1
             step download wheelctl download /data/wheel-sample.png --slots 1,2,3 --48 on

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -172,6 +173,115 @@ TEST_F(ProtocolCli, FactoryResetSendsTheBuiltInPictures)
     ExpectExchange(Lines(Path("t.txt")), out);
     EXPECT_TRUE(Has(r.out, "下载进度:5%\n")) << r.out;
     EXPECT_TRUE(Has(r.out, "[恭喜] 图片下载完成!")) << r.out;
+}
+
+// The issue's example set with real pictures: one download, box by box, each
+// picture's own block (its adjustments applied), the last with 0xBB; then
+// the record that 'slots' prints.
+TEST_F(ProtocolCli, PictureSetInOneDownloadAndTheRecord)
+{
+    fs::create_directories(dir / "logos");
+    cv::Mat photo(300, 450, CV_8UC3, cv::Scalar(40, 90, 200));
+    cv::circle(photo, {300, 120}, 80, cv::Scalar(250, 250, 250), cv::FILLED);
+    ASSERT_TRUE(cv::imwrite(Path("sunrise.jpg"), photo));
+    cv::Mat logo(200, 100, CV_8UC3, cv::Scalar(255, 255, 255));
+    cv::putText(logo, "C", {10, 150}, cv::FONT_HERSHEY_SIMPLEX, 4, cv::Scalar(60, 60, 60), 12);
+    ASSERT_TRUE(cv::imwrite(Path("logos/club.png"), logo));
+    {
+        std::ofstream set(Path("example.wheelset"));
+        set << R"({
+  "format": "wheel-set",
+  "version": 1,
+  "mode48": true,
+  "slots": [
+    { "box": 1,  "picture": "sunrise.jpg", "rotate": 0, "fit": "stretch", "threshold": "auto", "invert": false },
+    { "box": 20, "picture": "logos/club.png", "rotate": 90, "fit": "fit", "threshold": 140, "invert": true },
+    { "box": 7, "picture": "arrow.png" }
+  ]
+})";
+    }
+    const std::string env = "export XDG_DATA_HOME=" + Quote(Path("data"));
+    const auto r = RunWheelctl("--simulate download-set " + Quote(Path("example.wheelset")) + " --transcript "
+                                   + Quote(Path("t.txt")),
+                               false, env);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(Has(r.out, "下载进度:33%\n下载进度:66%\n下载进度:100%\n")) << r.out;
+
+    const auto block = [](const std::string& path, const wheel::PictureAdjustments& adjustments) {
+        wheel::LoadOptions options;
+        options.adjustments = adjustments;
+        wheel::WheelPicture picture;
+        picture.SetPicture(wheel::LoadPicture(path, options).picture);
+        picture.RenderWheel(1);
+        return picture.Block();
+    };
+    wheel::PictureAdjustments club;
+    club.rotate = wheel::Rotation::Deg90;
+    club.fit = wheel::FitMode::Fit;
+    club.threshold = 140;
+    club.invert = true;
+    wheel::TransferBlock last = block(Path("logos/club.png"), club);
+    last[493] = 0xBB;
+    const std::pair<int, wheel::TransferBlock> sent[] = {
+        {1, block(Path("sunrise.jpg"), {})}, {7, block(picture, {})}, {0, last}};
+    std::vector<std::string> out;
+    for (const auto& [slot, b] : sent)
+        for (int c = 0; c < 8; ++c)
+            out.push_back(Line("out", Report(static_cast<std::uint8_t>(slot), c, b)));
+    ExpectExchange(Lines(Path("t.txt")), out);
+    EXPECT_NE(sent[0].second, sent[1].second);
+
+    const auto slots = RunWheelctl("--simulate slots", false, env);
+    ASSERT_EQ(slots.status, 0);
+    std::istringstream lines(slots.out);
+    std::vector<std::string> fields;
+    for (std::string line; std::getline(lines, line);)
+        fields.push_back(line.substr(0, line.rfind('\t')));  // without the time
+    ASSERT_EQ(fields.size(), 20u) << slots.out;
+    EXPECT_EQ(fields[0], "1\t1\tsunrise.jpg");
+    EXPECT_EQ(fields[1], "2\t2");  // "2\t2\tunknown" less its last field
+    EXPECT_EQ(fields[6], "7\t7\tarrow.png");
+    EXPECT_EQ(fields[19], "20\t0\tclub.png");
+    // The real wheel light's record is another one.
+    EXPECT_TRUE(Has(RunWheelctl("slots", false, env).out, "1\t1\tunknown\n"));
+}
+
+// Several pictures, each with its own --slots, in one download of 24
+// reports whose blocks are each picture's `convert --block`.
+TEST_F(ProtocolCli, SeveralPicturesInOneDownload)
+{
+    cv::Mat other(100, 200, CV_8UC3, cv::Scalar(255, 255, 255));
+    cv::rectangle(other, {20, 20}, {120, 80}, cv::Scalar(0, 0, 0), cv::FILLED);
+    const std::string second = Path("b.png");
+    ASSERT_TRUE(cv::imwrite(second, other));
+    ASSERT_EQ(RunWheelctl("convert " + Quote(picture) + " --block " + Quote(Path("a.bin"))).status, 0);
+    ASSERT_EQ(RunWheelctl("convert " + Quote(second) + " --rotate 90 --block " + Quote(Path("b.bin"))).status, 0);
+    const auto read = [](const std::string& path) {
+        wheel::TransferBlock block{};
+        std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(block.data()), block.size());
+        return block;
+    };
+    const wheel::TransferBlock a = read(Path("a.bin"));
+    wheel::TransferBlock b = read(Path("b.bin"));
+    b[493] = 0xBB;
+
+    const auto r = RunWheelctl("--simulate download " + Quote(picture) + " --slots 1,2 " + Quote(second)
+                               + " --rotate 90 --slots 20 --transcript " + Quote(Path("t.txt")));
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> out;
+    for (const auto& [slot, block] : {std::pair(1, a), std::pair(2, a), std::pair(0, b)})
+        for (int c = 0; c < 8; ++c)
+            out.push_back(Line("out", Report(static_cast<std::uint8_t>(slot), c, block)));
+    ExpectExchange(Lines(Path("t.txt")), out);
+
+    for (const std::string& bad : {" --slots 1 " + Quote(second) + " --slots 3,1", " --slots 1 " + Quote(second),
+                                  " --slots 1 " + Quote(second) + " --slots 2 --rotate 45"}) {
+        const auto refused = RunWheelctl("--simulate download " + Quote(picture) + bad);
+        EXPECT_EQ(refused.status, 2) << bad << "\n" << refused.out;
+    }
+    EXPECT_TRUE(Has(RunWheelctl("--simulate download " + Quote(picture) + " --slots 1 " + Quote(second)
+                                + " --slots 3,1").out,
+                    "box 1 is named twice"));
 }
 
 TEST_F(ProtocolCli, WithoutAWheelLight)

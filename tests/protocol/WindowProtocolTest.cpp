@@ -5,12 +5,15 @@
 #include "app/WheelDlg.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
+#include "protocol/FactoryPictures.h"
 #include "protocol/SlotHelpDlg.h"
+#include "sets/WheelRecord.h"
 #include "usb/SimulatedWheelLight.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -209,6 +212,49 @@ TEST_F(WindowProtocol, CalibrationReplacesTheLogAndFactoryResetFillsEverySlot)
     ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("图片下载完成!")); }));
     EXPECT_TRUE(device->Simulated()->Slot(0).has_value());
     EXPECT_EQ(window->m_bPictureLoaded, 0);
+}
+
+// The window's downloads keep the record of what the wheel light holds: the
+// factory pictures, a picture's file name, a set's pictures; an unplug leaves
+// the slot it was writing unknown.
+TEST_F(WindowProtocol, DownloadsKeepTheRecordOfTheSlots)
+{
+    QFile::remove(window->RecordPath());
+    Click("btnFactoryReset");
+    const auto recorded = [&](int box, const char* name) {
+        return WaitUntil([&] { return wheel::ReadRecord(window->RecordPath()).Box(box).name == U(name); });
+    };
+    ASSERT_TRUE(recorded(20, "出厂图片"));
+    wheel::WheelRecord record = wheel::ReadRecord(window->RecordPath());
+    for (int box = 1; box <= 20; ++box) {
+        ASSERT_TRUE(record.Box(box).Holds()) << box;
+        EXPECT_EQ(record.Box(box).name, U("出厂图片"));
+    }
+    EXPECT_EQ(record.Box(20).block, wheel::kFactoryPictures[19]);
+
+    LoadPicture();
+    for (const char* box : {"chkSlot2", "chkSlot3"})
+        QTest::mouseClick(Find<QCheckBox>(box), Qt::LeftButton);
+    wheel::SimulatedWheelLight::Faults faults;
+    faults.removeAfterReports = 12;
+    device->Simulated()->SetFaults(faults);
+    Click("btnDownload");
+    ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("下载失败，USB被拔出!")); }));
+    ASSERT_TRUE(recorded(2, "ring.png"));
+    record = wheel::ReadRecord(window->RecordPath());
+    EXPECT_EQ(record.Box(2).block, *device->Simulated()->Slot(2));
+    EXPECT_FALSE(record.Box(3).known);
+    EXPECT_EQ(record.Box(4).name, U("出厂图片"));
+
+    // "下载全部" of a set goes through the window's protocol the same way.
+    device->Simulated()->Plug();
+    device->Simulated()->SetFaults({});
+    wheel::WheelFrame frame{};
+    frame.fill(0x5A);
+    const auto pictures = wheel::PlanPictures({{5, frame}}, 1);
+    ASSERT_TRUE(window->DownloadPictures(pictures, {{{5, wheel::PictureName::OfFile(U("/sets/five.png"))}}, {}}));
+    ASSERT_TRUE(recorded(5, "five.png"));
+    EXPECT_EQ(*device->Simulated()->Slot(5), pictures[0].block);
 }
 
 TEST_F(WindowProtocol, ButtonsComeBackOnlyAfterTheFinalBoxIsClosed)

@@ -1,0 +1,74 @@
+// wheelctl slots: what the record says the wheel light holds, box by box.
+
+#include "cli/Command.h"
+
+#include "sets/RecordSet.h"
+#include "sets/WheelRecord.h"
+
+#include <QFile>
+
+#include <iostream>
+
+namespace wheelctl {
+namespace {
+
+int RunSlots(const Context& context)
+{
+    std::vector<std::string> args = context.args;
+    std::string setPath;
+    bool missing = false;
+    const bool save = TakeOption(args, "--save-set", setPath, missing);
+    if (missing)
+        return Fail("--save-set is missing its file", 2);
+    if (const auto status = RejectLeftOptions(args, "slots"))
+        return *status;
+    if (!args.empty())
+        return Fail("unexpected argument '" + args[0] + "' (see wheelctl slots --help)", 2);
+
+    const QString recordPath = wheel::RecordFilePath(context.simulate != wheel::Simulation::Off);
+    QString problem;
+    const wheel::WheelRecord record = wheel::ReadRecord(recordPath, &problem);
+    if (!problem.isEmpty())
+        Fail(QFile::encodeName(recordPath).toStdString() + ": " + problem.toStdString() + "; every slot counts as unknown");
+
+    if (save) {
+        const QString path = QFile::decodeName(setPath.c_str());
+        switch (wheel::SaveRecordAsSet(record, path, &problem)) {
+        case wheel::RecordSetResult::Saved:
+            Messages() << "wrote the picture set of the slots the record knows to " << setPath << "\n";
+            return 0;
+        case wheel::RecordSetResult::NothingKnown:
+            return Fail("the record knows no slot of the wheel light: nothing written");
+        case wheel::RecordSetResult::Unwritable:
+            return Fail(problem.toStdString());
+        }
+    }
+    for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
+        const wheel::RecordedSlot& slot = record.Box(box);
+        std::cout << box << '\t' << int(wheel::SlotNumberForLabel(box)) << '\t';
+        if (slot.Holds())
+            std::cout << Shown(slot.name.toStdString()) << '\t'
+                      << slot.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString() << '\n';
+        else
+            std::cout << "unknown\n";
+    }
+    return 0;
+}
+
+const Registrar kSlots({
+    "slots",
+    "slots [--save-set SETFILE]",
+    "      Prints what the wheel light holds as far as the record of the\n"
+    "      downloads it confirmed knows, one line per slot box: the box, the\n"
+    "      slot byte, the picture's file name and the time, or unknown (never\n"
+    "      recorded, or a download into it did not finish). --simulate: the\n"
+    "      simulated wheel light's record.\n"
+    "      --save-set SETFILE  writes the known pictures as a picture set with\n"
+    "                          a 312 x 312 PNG per box beside it (SETFILE's\n"
+    "                          name, then -01.png ... -20.png) that converts\n"
+    "                          back into the same frames\n",
+    RunSlots,
+});
+
+} // namespace
+} // namespace wheelctl
