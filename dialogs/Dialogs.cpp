@@ -98,7 +98,10 @@ int QuestionBox::Ask(QWidget* parent, const QString& shownText, const QString& s
 void QuestionBox::SetNextAnswer(int index)
 {
     std::lock_guard lock(g_hookMutex);
-    g_nextAnswer = index;
+    if (index < 0)
+        g_nextAnswer.reset();
+    else
+        g_nextAnswer = index;
 }
 
 QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters)

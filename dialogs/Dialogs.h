@@ -42,7 +42,7 @@ public:
     // Test hook: while message boxes are recorded, questions are recorded
     // too (their text and caption, in MessageBox::Recorded() order) and
     // answered with the index set here for the next one, or else the last
-    // button.
+    // button (a negative index takes back an answer not used).
     static void SetNextAnswer(int index);
 };
 
