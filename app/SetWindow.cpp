@@ -42,6 +42,7 @@ CSetWindow::CSetWindow(CWheelDlg& main)
 {
     setObjectName(QStringLiteral("setWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_recordPreviews.setMaxThreadCount(1);
     BuildControls();
 
     connect(&m_main, &CWheelDlg::operationChanged, this, &CSetWindow::OnOperationChanged);
@@ -58,6 +59,8 @@ CSetWindow::~CSetWindow()
 {
     // The workers' results are posted to this window: none may come after.
     m_loader.reset();
+    m_recordPreviews.clear();
+    m_recordPreviews.waitForDone();
 }
 
 void CSetWindow::BuildControls()

@@ -15,6 +15,7 @@
 #include "sets/SetDownload.h"
 
 #include <QImage>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <array>
@@ -101,10 +102,12 @@ private:
     wheel::CellRenderings m_rendered;                      // [box - 1]
     std::array<bool, wheel::kSlotBoxes> m_pending{};       // rendering asked for, not in yet
     struct OnWheel {
-        wheel::TransferBlock block;
+        std::optional<wheel::TransferBlock> block;  // the block `image` shows
         QImage image;
+        QString tip;
     };
-    std::array<std::optional<OnWheel>, wheel::kSlotBoxes> m_onWheel;  // what the cells show of the record
+    std::array<OnWheel, wheel::kSlotBoxes> m_onWheel;  // what the cells show of the record
+    std::uint64_t m_nRecordGeneration = 0;
     std::uint64_t m_nGeneration = 0;
     CAdjustmentsDlg* m_adjustments = nullptr;  // made when first asked for
     int m_nAdjustedBox = 0;                    // the cell it edits; 0 for none
@@ -124,5 +127,7 @@ private:
     QPushButton* m_btnDownloadAll = nullptr;
     QString m_strSaved;  // the status after "把轮上的图片存为图片组…"
 
-    std::unique_ptr<wheel::CellLoader> m_loader;  // last: stops before the rest goes
+    // The workers post their results to this window: they stop before the rest goes.
+    QThreadPool m_recordPreviews;  // one thread: the previews of what the wheel holds
+    std::unique_ptr<wheel::CellLoader> m_loader;
 };

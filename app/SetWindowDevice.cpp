@@ -108,21 +108,44 @@ void CSetWindow::UpdateState()
 void CSetWindow::RefreshRecord()
 {
     const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const std::uint64_t generation = ++m_nRecordGeneration;
+    std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
         const wheel::RecordedSlot& slot = record.Box(box);
-        std::optional<OnWheel>& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+        OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
         if (!slot.Holds()) {
-            shown.reset();
+            shown = {};
             Cell(box)->ShowOnWheel({}, {});
             continue;
         }
-        // Only a block that changed is drawn again (a download changes a few).
-        if (!shown || shown->block != slot.block)
-            shown = OnWheel{slot.block, MatToQImage(wheel::RecordedPreview(slot.block, CSetCell::kOnWheelSide))};
         const QString time = QLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
-        Cell(box)->ShowOnWheel(shown->image,
-                               wheel::TranslateShown(QString::fromUtf8(wheel::kOnWheelTip).arg(slot.name, time)));
+        shown.tip = wheel::TranslateShown(QString::fromUtf8(wheel::kOnWheelTip).arg(slot.name, time));
+        if (shown.block == slot.block)
+            Cell(box)->ShowOnWheel(shown.image, shown.tip);
+        else
+            changed.emplace_back(box, slot.block);
     }
+    if (changed.empty())
+        return;
+    // A preview costs a few milliseconds, twenty of them too long for the
+    // window's thread: they are drawn on a thread of their own and each shown
+    // when it is ready, unless the record changed again meanwhile.
+    m_recordPreviews.start([this, generation, changed] {
+        for (const auto& [box, block] : changed) {
+            const QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, box, block, image] {
+                    if (generation != m_nRecordGeneration)
+                        return;
+                    OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+                    shown.block = block;
+                    shown.image = image;
+                    Cell(box)->ShowOnWheel(image, shown.tip);
+                },
+                Qt::QueuedConnection);
+        }
+    });
 }
 
 void CSetWindow::OnSaveRecordAsSet()
