@@ -250,6 +250,10 @@ void CSetWindow::OnPicturesDropped(int box, const QStringList& paths)
 {
     if (m_bBusy)
         return;
+    if (paths.size() == 1 && paths.first().endsWith(QStringLiteral(".wheelset"), Qt::CaseInsensitive)) {
+        OpenSetFile(paths.first());   // a set file is opened, not taken for a picture
+        return;
+    }
     const wheel::SetDocument::Dropped dropped = m_doc.Drop(box, paths);
     Render(dropped.boxes);
     if (std::find(dropped.boxes.begin(), dropped.boxes.end(), m_nAdjustedBox) != dropped.boxes.end())

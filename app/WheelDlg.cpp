@@ -83,9 +83,9 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
     connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
 
-    // A picture file dropped on the window opens as through "打开图片".
-    auto* drop = new wheel::CPictureDrop(this, ui->btnOpenPicture,
-                                         [this](const QString& path) { OpenPictureFile(path); });
+    // A picture file dropped on the window opens as through "打开图片", a
+    // picture set in the set window.
+    auto* drop = new wheel::CPictureDrop(this, ui->btnOpenPicture, [this](const QString& path) { OpenFiles({path}); });
     drop->Watch(m_editLog->viewport());
     drop->Watch(ui->editAngle);
 
