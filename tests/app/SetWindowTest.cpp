@@ -3,19 +3,21 @@
 // record shown beside the cells, and the question before unsaved changes go.
 // The QApplication comes from WheelDlgTest.cpp's environment.
 
+#include "app/AdjustmentsDlg.h"
 #include "app/SetCell.h"
 #include "app/SetWindow.h"
 #include "app/WheelDlg.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "protocol/SlotTable.h"
-#include "sets/WheelRecord.h"
+#include "sets/RecordSet.h"
 #include "usb/SimulatedWheelLight.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -48,8 +50,11 @@ protected:
         wheel::FileDialog::GetOpenFileName(nullptr, {}, {});   // consume what a failed test left
     }
 
+    // The main window and its set window, with no record of what the wheel
+    // light holds (tests before may have left one).
     CSetWindow* Open(wheel::Simulation simulation)
     {
+        QFile::remove(wheel::RecordFilePath(simulation != wheel::Simulation::Off));
         wheel::AppOptions options;
         options.simulate = simulation;
         dlg = std::make_unique<CWheelDlg>(options);
@@ -155,10 +160,9 @@ TEST_F(SetWindowTest, DroppedPicturesFillTheCellsFromTheOneDroppedOn)
 TEST_F(SetWindowTest, DownloadAllSendsTheCellsAndShowsWhatTheWheelHolds)
 {
     CSetWindow* window = Open(wheel::Simulation::Present);
-    QFile::remove(dlg->RecordPath());
     auto* device = dlg->findChild<WheelDlgDevice*>(QStringLiteral("wheelDevice"));
     wheel::SimulatedWheelLight::Faults slow;
-    slow.latency = std::chrono::milliseconds(5);   // a download outlasts the click
+    slow.latency = std::chrono::milliseconds(20);   // a download outlasts the click by far
     device->Simulated()->SetFaults(slow);
     auto* downloadAll = window->findChild<QPushButton*>(QStringLiteral("btnDownloadAll"));
 
@@ -250,6 +254,73 @@ TEST_F(SetWindowTest, TitleMarksChangesAndClosingAsks)
     wheel::QuestionBox::SetNextAnswer(1);
     EXPECT_TRUE(dlg->close());
     EXPECT_TRUE(wheel::ReadSetFile(path)->mode48);   // the change was dropped
+}
+
+// 调整… edits the cell's own adjustments, and the cell follows each change;
+// 清除 empties the cell and leaves the adjustments window without a target.
+TEST_F(SetWindowTest, CellAdjustedLiveAndCleared)
+{
+    CSetWindow* window = Open(wheel::Simulation::Absent);
+    ASSERT_TRUE(Drop(window, 3, {Picture(1)}));
+    ASSERT_TRUE(WaitUntil([&] { return window->AllRendered(); }));
+    const QImage before = Label(window, 3, "preview")->pixmap().toImage();
+
+    emit window->Cell(3)->adjust(3);   // as the cell's context menu does
+    auto* adjustments = window->findChild<CAdjustmentsDlg*>(QStringLiteral("setAdjustmentsWindow"));
+    ASSERT_NE(adjustments, nullptr);
+    EXPECT_TRUE(adjustments->isVisible());
+    adjustments->findChild<QCheckBox*>(QStringLiteral("chkInvert"))->click();
+    EXPECT_TRUE(window->Document().Set().Cell(3)->adjustments.invert);
+    ASSERT_TRUE(WaitUntil([&] { return window->AllRendered(); }));
+    EXPECT_NE(Label(window, 3, "preview")->pixmap().toImage(), before);
+    EXPECT_EQ(Label(window, 3, "adjustments")->text(), QStringLiteral("反色"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("未命名* - 图片组"));
+
+    emit window->Cell(3)->clear(3);
+    EXPECT_FALSE(adjustments->HasTarget());
+    EXPECT_EQ(Label(window, 3, "preview")->text(), QStringLiteral("空"));
+}
+
+// What the wheel light holds, saved as a set: nothing known is said so, a
+// picture file in the way is replaced only when the user says so, and the
+// picture saved converts back into the frame that was downloaded.
+TEST_F(SetWindowTest, WheelsPicturesSavedAsASetAskBeforeReplacing)
+{
+    CSetWindow* window = Open(wheel::Simulation::Present);
+    auto* save = window->findChild<QPushButton*>(QStringLiteral("btnSaveRecordAsSet"));
+    save->click();
+    ASSERT_EQ(wheel::MessageBox::Recorded().size(), 1u);
+    EXPECT_TRUE(wheel::MessageBox::Recorded()[0].text.startsWith(QStringLiteral("还不知道风火轮上有哪些图片")));
+
+    dlg->LoadPicture(Picture(2));
+    const wheel::TransferBlock sent = dlg->Picture().Block();
+    QTest::mouseClick(dlg->findChild<QCheckBox*>(QStringLiteral("chkSlot2")), Qt::LeftButton);
+    QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("btnDownload")), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !Label(window, 2, "onWheel")->pixmap().isNull() && save->isEnabled(); }, 30000));
+
+    const QString png = dir.filePath(QStringLiteral("wheel-02.png"));
+    QFile old(png);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    const QString setPath = dir.filePath(QStringLiteral("wheel.wheelset"));
+    wheel::MessageBox::ClearRecorded();
+    wheel::FileDialog::SetNextFileName(setPath);
+    save->click();   // asked, and cancelled
+    ASSERT_EQ(wheel::MessageBox::Recorded().size(), 1u);
+    EXPECT_EQ(wheel::MessageBox::Recorded()[0].text, QStringLiteral("以下文件已经存在，要替换吗？\n") + png);
+    EXPECT_EQ(QFileInfo(png).size(), 3);
+    EXPECT_FALSE(QFile::exists(setPath));
+
+    wheel::QuestionBox::SetNextAnswer(0);
+    wheel::FileDialog::SetNextFileName(setPath);
+    save->click();
+    const std::optional<wheel::PictureSet> set = wheel::ReadSetFile(setPath);
+    ASSERT_TRUE(set.has_value());
+    EXPECT_EQ(set->FilledCount(), 1);
+    ASSERT_TRUE(set->Cell(2).has_value());
+    EXPECT_EQ(set->Cell(2)->picture, png);
+    dlg->LoadPicture(png);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + wheel::kFrameBytes, dlg->Picture().Block().begin()));
 }
 
 } // namespace
