@@ -8,6 +8,7 @@
 #include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
 #include "app/RecentPictures.h"
+#include "app/SetWindow.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
@@ -82,9 +83,9 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
     connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
 
-    // A picture file dropped on the window opens as through "打开图片".
-    auto* drop = new wheel::CPictureDrop(this, ui->btnOpenPicture,
-                                         [this](const QString& path) { OpenPictureFile(path); });
+    // A picture file dropped on the window opens as through "打开图片", a
+    // picture set in the set window.
+    auto* drop = new wheel::CPictureDrop(this, ui->btnOpenPicture, [this](const QString& path) { OpenFiles({path}); });
     drop->Watch(m_editLog->viewport());
     drop->Watch(ui->editAngle);
 
@@ -251,7 +252,35 @@ void CWheelDlg::OpenFiles(const QStringList& paths)
 
 void CWheelDlg::OpenSetFile(const QString& path)
 {
-    wheel::MessageBox::Show(this, QStringLiteral("图片组还不能使用：“%1”没有打开").arg(path), Text(wheel::kCaptionHint));
+    // A window made for this file goes again when the file is refused.
+    const bool made = !m_setWindow;
+    CSetWindow* window = made ? MakeSetWindow() : m_setWindow.data();
+    if (window->OpenSetFile(path))
+        OpenSetWindow();
+    else if (made)
+        delete window;
+}
+
+CSetWindow* CWheelDlg::MakeSetWindow()
+{
+    m_setWindow = new CSetWindow(*this);
+    connect(m_setWindow, &CSetWindow::closed, this, [this] { m_setWindow = nullptr; });
+    return m_setWindow;
+}
+
+CSetWindow* CWheelDlg::SetWindow() const
+{
+    return m_setWindow;
+}
+
+CSetWindow* CWheelDlg::OpenSetWindow()
+{
+    if (!m_setWindow)
+        MakeSetWindow();
+    m_setWindow->show();
+    m_setWindow->raise();
+    m_setWindow->activateWindow();
+    return m_setWindow;
 }
 
 void CWheelDlg::LoadPicture(QString path)
@@ -342,6 +371,12 @@ void CWheelDlg::OnTimer()
 
 void CWheelDlg::closeEvent(QCloseEvent* event)
 {
+    // A picture set with unsaved changes is saved or dropped first, or the
+    // editor stays.
+    if (m_setWindow && !m_setWindow->close()) {
+        event->ignore();
+        return;
+    }
     OnClose();
     QDialog::closeEvent(event);
 }
@@ -415,6 +450,13 @@ void CWheelDlg::AfterDeviceHandler()
 {
     m_bConnected = m_device->Protocol().Connected() ? 1 : 0;
     m_device->DrainEffects();
+    emit operationChanged();   // a calibration changes no button
+}
+
+bool CWheelDlg::OperationRunning() const
+{
+    return m_device->Protocol().CurrentOperation() != wheel::WheelProtocol::Operation::None
+        || !ui->btnDownload->isEnabled();
 }
 
 void CWheelDlg::OnDownload()
@@ -485,6 +527,7 @@ void CWheelDlg::ShowProgress(int percent)
 {
     m_progress->setValue(percent);
     ui->lblProgress->setText(wheel::TranslateShown(QString::fromStdString(wheel::ProgressText(percent))));
+    emit progressShown(percent);
 }
 
 void CWheelDlg::EnableOperationButtons(bool enable)
@@ -492,6 +535,7 @@ void CWheelDlg::EnableOperationButtons(bool enable)
     ui->btnOpenPicture->setEnabled(enable);
     ui->btnDownload->setEnabled(enable);
     ui->btnFactoryReset->setEnabled(enable);
+    emit operationChanged();
 }
 
 void CWheelDlg::SetAllSlotBoxes(bool ticked)

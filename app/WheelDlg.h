@@ -8,6 +8,7 @@
 #include "picture/WheelPicture.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,7 @@
 class CAdjustmentsDlg;
 class CMainMenu;
 class CPictureArea;
+class CSetWindow;
 class QCheckBox;
 class QPlainTextEdit;
 class QProgressBar;
@@ -67,8 +69,14 @@ public:
     // the working folder: the first opens (a picture here, a picture set in
     // the set window); the others are named in one refusal.
     void OpenFiles(const QStringList& paths);
-    // Opens a picture set file (.wheelset) in the set window.
+    // Opens a picture set file (.wheelset) in the set window. A refused file
+    // is named in a message with the reason; the windows stay as they were.
     void OpenSetFile(const QString& path);
+
+    // The picture-set window ("图片组…"): shown and raised, made first if
+    // need be. Null while it is not open.
+    CSetWindow* OpenSetWindow();
+    CSetWindow* SetWindow() const;
 
     // Renders the preview and the frame of the loaded picture once.
     void RenderWheel();
@@ -95,6 +103,9 @@ public:
     // the device side's recordChanged() tells when it was written.
     QString RecordPath() const;
     WheelDlgDevice* Device() const { return m_device.get(); }
+    // A download of any kind or a calibration runs, or its last effects
+    // (the closing message box) are still being shown.
+    bool OperationRunning() const;
 
     const wheel::WheelPicture& Picture() const { return m_picture; }
     wheel::WheelPicture& Picture() { return m_picture; }
@@ -111,6 +122,12 @@ public:
     int m_bPreviewDone = 0;
     int m_bPictureLoaded = 0;
     int m_bConnected = 0;
+
+signals:
+    // An operation of the wheel light started or ended (OperationRunning).
+    void operationChanged();
+    // The progress bar moved (ShowProgress).
+    void progressShown(int percent);
 
 public slots:
     void ClearLog();
@@ -165,6 +182,7 @@ private:
     void ShowAdjustmentsTarget();
     bool ApplyAdjustments(const wheel::PictureAdjustments& wanted);
 
+    CSetWindow* MakeSetWindow();
     bool LoadPictureFile(const QString& path);
     // A picture chosen by the user, in the dialog or by dropping it.
     bool OpenPictureFile(const QString& path);
@@ -184,6 +202,7 @@ private:
     QTimer* m_timer = nullptr;
     CMainMenu* m_menu = nullptr;
     CAdjustmentsDlg* m_adjustments = nullptr;   // made when first asked for
+    QPointer<CSetWindow> m_setWindow;           // deletes itself when closed
     QString m_strShownPicturePath;   // the file of the picture on show, DIY drawings too
     bool m_bStarted = false;   // the first show's start-up has run
     std::unique_ptr<WheelDlgDevice> m_device;  // last: goes first, threads stopped

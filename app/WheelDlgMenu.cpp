@@ -8,6 +8,7 @@
 #include "app/MainMenu.h"
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
+#include "app/SetTexts.h"
 #include "dialogs/Dialogs.h"
 #include "picture/OutputFile.h"
 #include "texts/ShownText.h"
@@ -64,6 +65,9 @@ void CWheelDlg::BuildMenuBar()
     layout->activate();
 
     connect(m_menu->OpenPicture(), &QAction::triggered, this, &CWheelDlg::OnOpenPicture);
+    QAction* sets = m_menu->AddOpenAction(Text(wheel::kSetWindowMenuText), QKeySequence(Qt::CTRL | Qt::Key_G));
+    sets->setObjectName(QStringLiteral("setWindowAction"));
+    connect(sets, &QAction::triggered, this, &CWheelDlg::OpenSetWindow);
     connect(m_menu, &CMainMenu::RecentPictureChosen, this, &CWheelDlg::OnOpenRecent);
     connect(m_menu->ExportPreview(), &QAction::triggered, this, &CWheelDlg::OnExportPreview);
     connect(m_menu->Quit(), &QAction::triggered, this, &QWidget::close);

@@ -4,58 +4,20 @@
 // another. The ratio of the two is the figure that counts (goal <= 0.6 on
 // two cores).
 
+#include "bench/BenchPhotos.h"
+#include "protocol/FactoryPictures.h"
 #include "sets/CellLoader.h"
+#include "sets/RecordSet.h"
 
 #include <benchmark/benchmark.h>
 #include <opencv2/imgcodecs.hpp>
-#include <opencv2/imgproc.hpp>
 
 #include <QString>
 
-#include <filesystem>
-
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr int kPhotos = 20;
-
-// A photo-like 4000 x 3000 picture, a little different for each box.
-cv::Mat MakePhoto(int n)
-{
-    cv::Mat photo(3000, 4000, CV_8UC3);
-    for (int y = 0; y < photo.rows; ++y) {
-        auto* row = photo.ptr<cv::Vec3b>(y);
-        for (int x = 0; x < photo.cols; ++x)
-            row[x] = cv::Vec3b(uchar((x + 13 * n) * 255 / photo.cols), uchar(y * 255 / photo.rows), uchar((x + y) % 256));
-    }
-    for (int i = 0; i < 30; ++i)
-        cv::circle(photo, {130 * i + 7 * n, 97 * ((i + n) % 30)}, 200 + 9 * i, cv::Scalar(30 * i % 256, 90, 200 - 5 * i),
-                   cv::FILLED);
-    cv::Mat grain(photo.size(), CV_8UC3);
-    cv::randu(grain, 0, 24);
-    photo += grain;
-    return photo;
-}
-
-// Kept between runs, beside the 24-megapixel pictures of PictureBench.
-const std::vector<std::string>& Photos()
-{
-    static const std::vector<std::string> paths = [] {
-        std::vector<std::string> list;
-        for (int n = 0; n < kPhotos; ++n) {
-            const fs::path path = fs::temp_directory_path() / ("wheel-bench-12mp-" + std::to_string(n) + ".jpg");
-            if (!fs::exists(path)) {
-                const fs::path tmp = path.string() + ".tmp.jpg";
-                cv::imwrite(tmp.string(), MakePhoto(n));
-                fs::rename(tmp, path);
-            }
-            list.push_back(path.string());
-        }
-        return list;
-    }();
-    return paths;
-}
+using wheel::bench::kPhotos;
+using wheel::bench::Photos;
 
 void BM_TwentyGreyDecodes(benchmark::State& state)
 {
@@ -79,7 +41,17 @@ void BM_OpenSetOfTwentyPhotos(benchmark::State& state)
     }
 }
 
+// What the set window draws on the window's thread when the record changes:
+// the small preview of a recorded block, here of all twenty slots.
+void BM_TwentyRecordedPreviews(benchmark::State& state)
+{
+    for (auto _ : state)
+        for (const wheel::TransferBlock& block : wheel::kFactoryPictures)
+            benchmark::DoNotOptimize(wheel::RecordedPreview(block, 56).data);
+}
+
 BENCHMARK(BM_TwentyGreyDecodes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenSetOfTwentyPhotos)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TwentyRecordedPreviews)->Unit(benchmark::kMillisecond);
 
 } // namespace

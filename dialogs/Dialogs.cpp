@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <mutex>
 
@@ -16,6 +17,7 @@ namespace {
 std::mutex g_hookMutex;
 bool g_recording = false;
 std::vector<MessageBox::Shown> g_recorded;
+std::optional<int> g_nextAnswer;
 std::optional<QString> g_nextFileName;
 std::optional<std::optional<QFont>> g_nextFont;
 
@@ -59,6 +61,47 @@ void MessageBox::ClearRecorded()
 {
     std::lock_guard lock(g_hookMutex);
     g_recorded.clear();
+}
+
+int QuestionBox::Ask(QWidget* parent, const QString& shownText, const QString& shownCaption,
+                     const QStringList& buttons)
+{
+    const QString text = TranslateShown(shownText);
+    const QString caption = TranslateShown(shownCaption);
+    const int cancel = static_cast<int>(buttons.size()) - 1;
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (g_recording) {
+            g_recorded.push_back({text, caption});
+            const int answer = g_nextAnswer.value_or(cancel);
+            g_nextAnswer.reset();
+            return answer;
+        }
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, parent);
+    std::vector<QPushButton*> shown;
+    for (int i = 0; i <= cancel; ++i) {
+        const auto role = i == 0 ? QMessageBox::AcceptRole : i == cancel ? QMessageBox::RejectRole : QMessageBox::DestructiveRole;
+        shown.push_back(box.addButton(TranslateShown(buttons.at(i)), role));
+    }
+    if (!shown.empty()) {
+        box.setDefaultButton(shown.front());
+        box.setEscapeButton(shown.back());
+    }
+    box.exec();
+    for (int i = 0; i <= cancel; ++i)
+        if (box.clickedButton() == shown[static_cast<std::size_t>(i)])
+            return i;
+    return cancel;
+}
+
+void QuestionBox::SetNextAnswer(int index)
+{
+    std::lock_guard lock(g_hookMutex);
+    if (index < 0)
+        g_nextAnswer.reset();
+    else
+        g_nextAnswer = index;
 }
 
 QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters)

@@ -30,6 +30,22 @@ public:
     static void ClearRecorded();
 };
 
+// A question with buttons of its own, without an icon. Texts are given in
+// Chinese and shown in the installed language, like a message box's. The
+// first button is the default; the last one is the cancel (Escape and the
+// window's close button choose it).
+class QuestionBox {
+public:
+    // The index of the button chosen.
+    static int Ask(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons);
+
+    // Test hook: while message boxes are recorded, questions are recorded
+    // too (their text and caption, in MessageBox::Recorded() order) and
+    // answered with the index set here for the next one, or else the last
+    // button (a negative index takes back an answer not used).
+    static void SetNextAnswer(int index);
+};
+
 class FileDialog {
 public:
     // The chosen path, or an empty string when the user cancelled. Caption and

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <opencv2/imgproc.hpp>
+
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -41,6 +43,13 @@ std::array<int, 360> NearestEntries()
         }
     }
     return nearest;
+}
+
+// "wheel.wheelset": "wheel-01.png" for box 1 ... "wheel-20.png".
+QString PicturePath(const QFileInfo& set, int box)
+{
+    return set.absoluteDir().absoluteFilePath(
+        QStringLiteral("%1-%2.png").arg(set.completeBaseName(), QString::number(box).rightJustified(2, u'0')));
 }
 
 } // namespace
@@ -80,7 +89,6 @@ cv::Mat PictureOfFrame(const WheelFrame& frame)
 RecordSetResult SaveRecordAsSet(const WheelRecord& record, const QString& setPath, QString* problem)
 {
     const QFileInfo info(setPath);
-    const QDir folder = info.absoluteDir();
     PictureSet set;
     int modeOn = 0;
     std::vector<std::vector<std::uint8_t>> pngs;
@@ -98,8 +106,7 @@ RecordSetResult SaveRecordAsSet(const WheelRecord& record, const QString& setPat
             return RecordSetResult::Unwritable;
         }
         pngs.push_back(std::move(png));
-        const QString path = folder.absoluteFilePath(
-            QStringLiteral("%1-%2.png").arg(info.completeBaseName(), QString::number(box).rightJustified(2, u'0')));
+        const QString path = PicturePath(info, box);
         paths.push_back(path);
         set.Cell(box) = SetCell{path, {}};
         modeOn += slot.block[kTrailerMode] != 0;
@@ -129,6 +136,29 @@ RecordSetResult SaveRecordAsSet(const WheelRecord& record, const QString& setPat
     if (problem)
         *problem = QStringLiteral("%1: %2").arg(QString::fromStdString(error.path), QString::fromStdString(error.reason));
     return RecordSetResult::Unwritable;
+}
+
+QStringList RecordSetPictures(const WheelRecord& record, const QString& setPath)
+{
+    const QFileInfo info(setPath);
+    QStringList paths;
+    for (int box = 1; box <= kSlotBoxes; ++box)
+        if (record.Box(box).Holds())
+            paths << PicturePath(info, box);
+    return paths;
+}
+
+cv::Mat RecordedPreview(const TransferBlock& block, int size)
+{
+    WheelFrame frame{};
+    std::copy_n(block.begin(), kFrameBytes, frame.begin());
+    cv::Mat preview = MakeBlankPreview();
+    RenderPreview(PictureOfFrame(frame), preview);
+    if (size == kWorkSize)
+        return preview;
+    cv::Mat small;
+    cv::resize(preview, small, cv::Size(size, size), 0, 0, cv::INTER_AREA);
+    return small;
 }
 
 } // namespace wheel

@@ -6,6 +6,7 @@
 #include "sets/WheelRecord.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <opencv2/core.hpp>
 
@@ -24,5 +25,13 @@ cv::Mat PictureOfFrame(const WheelFrame& frame);
 enum class RecordSetResult { Saved, NothingKnown, Unwritable };
 // `problem`: with Unwritable, the file and the system's reason.
 RecordSetResult SaveRecordAsSet(const WheelRecord& record, const QString& setPath, QString* problem = nullptr);
+
+// The picture files SaveRecordAsSet writes beside `setPath`, by box, so that
+// the user can be asked before any of them is replaced.
+QStringList RecordSetPictures(const WheelRecord& record, const QString& setPath);
+
+// A recorded block as the main window's round preview shows it, `size`
+// pixels square (BGR): what a slot holds, at a glance.
+cv::Mat RecordedPreview(const TransferBlock& block, int size);
 
 } // namespace wheel

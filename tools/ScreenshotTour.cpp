@@ -1,16 +1,21 @@
 // Takes the user's guide's screenshots from the real window: builds CWheelDlg
 // on the simulated wheel light, plays the user (opens the sample picture,
 // ticks slots, downloads, calibrates, draws a DIY picture, adjusts a picture
-// through the menu bar) and grabs the window, its dialogs, menus and message
-// boxes into PNG files.
+// through the menu bar, downloads a picture set) and grabs the window, its
+// dialogs, menus and message boxes into PNG files.
 //   wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE
 // Run it under a real X server (scripts/screenshots uses xvfb-run).
 
 #include "texts/Language.h"
 #include "app/MainMenu.h"
+#include "app/PictureArea.h"
+#include "app/SetCell.h"
+#include "app/SetWindow.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"
+#include "protocol/FactoryPictures.h"
+#include "sets/RecordSet.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +23,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -225,7 +231,54 @@ void Type(QWidget* edit, const QString& text)
     QCoreApplication::sendEvent(edit, &event);
 }
 
-void Tour(CWheelDlg& dlg, const QString& sample)
+// A set of eight in `folder`: six of the built-in pictures, the sample turned
+// a quarter and inverted, and a picture that is gone.
+QString WriteTourSet(const QString& folder, const QString& sample)
+{
+    wheel::PictureSet set;
+    for (int box = 1; box <= 6; ++box) {
+        wheel::WheelFrame frame{};
+        std::copy_n(wheel::kFactoryPictures.at(std::size_t(3 * box - 2)).begin(), wheel::kFrameBytes, frame.begin());
+        const QString path = QDir(folder).filePath(QStringLiteral("built-in-%1.png").arg(box));
+        if (!MatToQImage(wheel::PictureOfFrame(frame)).save(path))
+            Fail(QStringLiteral("cannot write ") + path);
+        set.Cell(box) = wheel::SetCell{path, {}};
+    }
+    wheel::PictureAdjustments turned;
+    turned.rotate = wheel::Rotation::Deg90;
+    turned.invert = true;
+    set.Cell(7) = wheel::SetCell{QFileInfo(sample).absoluteFilePath(), turned};
+    set.Cell(8) = wheel::SetCell{QDir(folder).filePath(QStringLiteral("holiday.jpg")), {}};
+    const QString path = QDir(folder).filePath(QStringLiteral("club.wheelset"));
+    if (!wheel::WriteSetFile(set, path))
+        Fail(QStringLiteral("cannot write ") + path);
+    return path;
+}
+
+// Opens the set in the set window, downloads it (skipping the picture that
+// is gone) and grabs the window once it shows what the wheel light holds.
+void SaveSetWindow(CWheelDlg& dlg, const QString& setFile, const char* name)
+{
+    dlg.OpenSetFile(setFile);
+    CSetWindow* window = dlg.SetWindow();
+    if (!window || !QTest::qWaitForWindowExposed(window) || !WaitUntil([&] { return window->AllRendered(); }, 20000)) {
+        Fail(QStringLiteral("the set window did not show the set"));
+        return;
+    }
+    wheel::MessageBox::ClearRecorded();
+    wheel::QuestionBox::SetNextAnswer(0);
+    Click(window, "btnDownloadAll");
+    auto* progress = Find<QProgressBar>(window, "progressSet");
+    auto* onWheel = Find<QLabel>(window->Cell(7), "onWheel");
+    if (!progress || !onWheel
+        || !WaitUntil([&] { return progress->value() == 100 && wheel::MessageBox::Recorded().size() == 2
+                                   && !onWheel->pixmap().isNull(); }, 20000))
+        Fail(QStringLiteral("the set's download did not finish"));
+    Save(window, name);
+    window->close();
+}
+
+void Tour(CWheelDlg& dlg, const QString& sample, const QString& setFile)
 {
     Save(&dlg, "01-start");
 
@@ -300,6 +353,7 @@ void Tour(CWheelDlg& dlg, const QString& sample)
 
     SaveFileMenu(dlg, "12-menu");
     SaveAdjusted(dlg, "13-adjustments");
+    SaveSetWindow(dlg, setFile, "15-set-window");
 }
 
 } // namespace
@@ -317,6 +371,8 @@ int main(int argc, char** argv)
     // The sample goes into a list of recent pictures of the tour's own.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QTemporaryDir pictures;
+    const QString setFile = WriteTourSet(pictures.path(), args.at(2));
     QDir().mkpath(g_outDir);
     wheel::InstallApplicationFont();
     wheel::MessageBox::StartRecording();
@@ -328,7 +384,7 @@ int main(int argc, char** argv)
         CWheelDlg dlg(options);
         dlg.show();
         QTest::qWaitForWindowExposed(&dlg);
-        Tour(dlg, args.at(2));
+        Tour(dlg, args.at(2), setFile);
         dlg.close();
     }
     {
@@ -350,6 +406,7 @@ int main(int argc, char** argv)
         Save(&dlg, "11-english");
         SaveLastMessage(&dlg, "11-message-english");
         SaveAdjusted(dlg, "14-english-adjustments");
+        SaveSetWindow(dlg, setFile, "16-english-set-window");
         dlg.close();
     }
     return g_failures == 0 ? 0 : 1;

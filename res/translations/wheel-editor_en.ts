@@ -507,10 +507,6 @@
 %1</translation>
     </message>
     <message>
-        <source>图片组还不能使用：“%1”没有打开</source>
-        <translation>Picture sets are not available yet: "%1" was not opened</translation>
-    </message>
-    <message>
         <source>发送失败，错误代码：%1</source>
         <translation>Sending failed, error code: %1</translation>
     </message>
@@ -749,6 +745,198 @@
     <message>
         <source>第%1幅的invert只能是true或false</source>
         <translation>slot %1: "invert" must be true or false</translation>
+    </message>
+    <message>
+        <source>图片组(&amp;G)…</source>
+        <translation>Picture &amp;sets…</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>新建</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>另存为…</source>
+        <translation>Save as…</translation>
+    </message>
+    <message>
+        <source>把轮上的图片存为图片组…</source>
+        <translation>Save the wheel's pictures as a set…</translation>
+    </message>
+    <message>
+        <source>48图模式</source>
+        <translation>48-picture mode</translation>
+    </message>
+    <message>
+        <source>下载全部</source>
+        <translation>Download all</translation>
+    </message>
+    <message>
+        <source>空</source>
+        <translation>Empty</translation>
+    </message>
+    <message>
+        <source>拖入图片</source>
+        <translation>Drop a picture here</translation>
+    </message>
+    <message>
+        <source>载入中…</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>轮上</source>
+        <translation>On wheel</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>默认调整</source>
+        <translation>no adjustments</translation>
+    </message>
+    <message>
+        <source>完整显示</source>
+        <translation>fit whole</translation>
+    </message>
+    <message>
+        <source>裁剪</source>
+        <translation>cropped</translation>
+    </message>
+    <message>
+        <source>反色</source>
+        <translation>inverted</translation>
+    </message>
+    <message>
+        <source>选择图片…</source>
+        <translation>Choose picture…</translation>
+    </message>
+    <message>
+        <source>调整…</source>
+        <translation>Adjust…</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>打开图片组</source>
+        <translation>Open picture set</translation>
+    </message>
+    <message>
+        <source>保存图片组</source>
+        <translation>Save picture set</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Choose a picture</translation>
+    </message>
+    <message>
+        <source>把轮上的图片存为图片组</source>
+        <translation>Save the wheel's pictures as a set</translation>
+    </message>
+    <message>
+        <source>图片组(*.wheelset) (*.wheelset)</source>
+        <translation>Picture sets (*.wheelset)</translation>
+    </message>
+    <message>
+        <source>风火轮上的图片</source>
+        <translation>On the wheel light</translation>
+    </message>
+    <message>
+        <source>不保存</source>
+        <translation>Don't save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>下载其余的图片</source>
+        <translation>Download the others</translation>
+    </message>
+    <message>
+        <source>替换</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>图片组里还没有图片！</source>
+        <translation>The picture set has no pictures yet!</translation>
+    </message>
+    <message>
+        <source>图片组的图片都无法载入，没有可以下载的图片！</source>
+        <translation>None of the set's pictures can be loaded; there is nothing to download!</translation>
+    </message>
+    <message>
+        <source>还不知道风火轮上有哪些图片：只有本软件下载、风火轮确认收到的图片才有记录。</source>
+        <translation>It is not known yet what the wheel light holds: only pictures this program downloaded and the wheel light confirmed are recorded.</translation>
+    </message>
+    <message>
+        <source>%1 - 图片组</source>
+        <translation>%1 - Picture set</translation>
+    </message>
+    <message>
+        <source>正在载入图片：%1/%2</source>
+        <translation>Loading pictures: %1/%2</translation>
+    </message>
+    <message>
+        <source>已保存“%1”</source>
+        <translation>Saved "%1"</translation>
+    </message>
+    <message>
+        <source>轮上的图片：%1（%2）</source>
+        <translation>On the wheel: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>旋转%1°</source>
+        <translation>turned %1°</translation>
+    </message>
+    <message>
+        <source>阈值%1</source>
+        <translation>threshold %1</translation>
+    </message>
+    <message>
+        <source>图片组“%1”有没有保存的修改，要保存吗？</source>
+        <translation>The picture set "%1" has unsaved changes. Save them?</translation>
+    </message>
+    <message>
+        <source>以下位置的图片无法载入，下载时将跳过：
+%1
+仍然下载其余的图片吗？</source>
+        <translation>The pictures of these slots cannot be loaded and will be skipped:
+%1
+Download the others anyway?</translation>
+    </message>
+    <message>
+        <source>以下文件已经存在，要替换吗？
+%1</source>
+        <translation>These files exist already. Replace them?
+%1</translation>
+    </message>
+    <message>
+        <source>从第%1幅起的空位放不下所有图片，以下图片没有放入：
+%2</source>
+        <translation>Not enough empty slots in a row from slot %1; these pictures were not put in:
+%2</translation>
+    </message>
+    <message>
+        <source>第%1幅的图片调整</source>
+        <translation>Adjust slot %1</translation>
+    </message>
+    <message>
+        <source>第%1幅：%2</source>
+        <translation>Slot %1: %2</translation>
     </message>
 </context>
 </TS>

@@ -8,6 +8,7 @@
 #include "texts/ShownText.h"
 #include "app/AboutDlg.h"
 #include "app/AdjustmentsDlg.h"
+#include "app/SetWindow.h"
 #include "diy/DiyDlg.h"
 #include "protocol/SlotHelpDlg.h"
 #include "tests/support/WindowTestSupport.h"
@@ -298,6 +299,7 @@ TEST_F(English, TextsFitTheirControls)
 {
     CWheelDlg main(wheeltest::NoWheelLight());
     EXPECT_GT(ExpectTextsFit(main), 35);
+    EXPECT_GE(ExpectTextsFit(*main.OpenSetWindow()), 60);
     CAboutDlg about;
     EXPECT_GE(ExpectTextsFit(about), 4);
     CSlotHelpDlg help;

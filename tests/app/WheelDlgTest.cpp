@@ -6,6 +6,7 @@
 #include "app/MainMenu.h"
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
+#include "app/SetWindow.h"
 #include "app/WheelDlg.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
@@ -410,13 +411,26 @@ TEST_F(WheelDlgTest, FilesNamedAtStart)
     EXPECT_EQ(shown[0].text, QStringLiteral("一次只能打开一个文件，以下文件没有打开：\n") + dir.filePath(QStringLiteral("b.png"))
                                  + QStringLiteral("\n") + dir.filePath(QStringLiteral("c.wheelset")));
 
+    // A set file opens in the set window; a refused one is named with the
+    // reason and opens no window. The picture on show stays either way.
     wheel::MessageBox::ClearRecorded();
     const wheel::TransferBlock block = dlg->Picture().Block();
-    const QString set = dir.filePath(QStringLiteral("Club.WheelSet"));
-    dlg->OpenFiles({set});
+    const QString missing = dir.filePath(QStringLiteral("Club.WheelSet"));
+    dlg->OpenFiles({missing});
     shown = wheel::MessageBox::Recorded();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, QStringLiteral("图片组还不能使用：“%1”没有打开").arg(set));
+    EXPECT_EQ(shown[0].text, QStringLiteral("无法打开图片组“%1”：文件不存在").arg(missing));
+    EXPECT_EQ(dlg->SetWindow(), nullptr);
+
+    QFile file(dir.filePath(QStringLiteral("club.wheelset")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": "wheel-set", "version": 1, "slots": [{"box": 4, "picture": "redblue.png", "rotate": 90}]})");
+    file.close();
+    dlg->OpenFiles({file.fileName()});
+    ASSERT_NE(dlg->SetWindow(), nullptr);
+    EXPECT_TRUE(dlg->SetWindow()->isVisible());
+    EXPECT_EQ(dlg->SetWindow()->Document().Set().Cell(4), (wheel::SetCell{good, {wheel::Rotation::Deg90}}));
+    EXPECT_EQ(wheel::MessageBox::Recorded().size(), 1u);
     EXPECT_EQ(dlg->m_strPicturePath, good);
     EXPECT_EQ(dlg->Picture().Block(), block);
 }

@@ -177,6 +177,10 @@ TEST(Record, PicturesOfRecordedFramesConvertBackExactly)
         const wheel::CellRendering cell = wheel::RenderCell(*set->Cell(box), true);
         EXPECT_TRUE(std::equal(cell.block.begin(), cell.block.begin() + 492, record.Box(box).block.begin())) << box;
     }
+    // The files the window asks about before they are replaced.
+    EXPECT_EQ(wheel::RecordSetPictures(record, setPath),
+              QStringList({dir.filePath(QStringLiteral("wheel-01.png")), dir.filePath(QStringLiteral("wheel-05.png")),
+                           dir.filePath(QStringLiteral("wheel-20.png"))}));
     EXPECT_EQ(wheel::SaveRecordAsSet(wheel::WheelRecord{}, setPath), wheel::RecordSetResult::NothingKnown);
 }
 

@@ -1,0 +1,189 @@
+// The set window and the wheel light: "下载全部" through the main window's
+// protocol, what the record says each slot holds, and the record saved as a
+// set. Whatever operation runs (started here or in the main window), the set
+// is not edited or downloaded meanwhile.
+
+#include "app/SetWindow.h"
+
+#include "app/AdjustmentsDlg.h"
+#include "app/AppTexts.h"
+#include "app/PictureArea.h"
+#include "app/SetCell.h"
+#include "app/SetTexts.h"
+#include "app/WheelDlg.h"
+#include "dialogs/Dialogs.h"
+#include "picture/PictureFile.h"
+#include "protocol/ProtocolView.h"
+#include "sets/RecordSet.h"
+#include "texts/ShownText.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return wheel::TranslateShown(QString::fromUtf8(utf8));
+}
+
+} // namespace
+
+void CSetWindow::OnDownloadAll()
+{
+    if (m_bBusy || !AllRendered())
+        return;
+    if (m_doc.Set().FilledCount() == 0) {
+        Tell(QString::fromUtf8(wheel::kEmptySetText));
+        return;
+    }
+    const wheel::SetDownload plan = wheel::PlanSetDownload(m_doc.Set(), m_rendered);
+    if (plan.pictures.empty()) {
+        Tell(QString::fromUtf8(wheel::kNothingLoadsText));
+        return;
+    }
+    if (!plan.skipped.empty()) {
+        // Each line translated on its own: the list is no text of the catalogue.
+        QStringList lines;
+        for (int box : plan.skipped) {
+            const std::string reason = wheel::LoadErrorText(m_rendered[static_cast<std::size_t>(box - 1)]->error);
+            lines << wheel::TranslateShown(
+                QString::fromUtf8(wheel::kSkippedBox).arg(QString::number(box), QString::fromStdString(reason)));
+        }
+        const int answer = wheel::QuestionBox::Ask(
+            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), Text(wheel::kCaptionHint),
+            {QString::fromUtf8(wheel::kDownloadOthersButton), QString::fromUtf8(wheel::kCancelButton)});
+        if (answer != 0 || m_bBusy)
+            return;
+    }
+    OnProgress(0);
+    // Set first: the protocol's first effects may come before the call returns.
+    m_bDownloading = true;
+    if (!m_main.DownloadPictures(plan.pictures, plan.names))
+        m_bDownloading = false;
+    UpdateState();
+}
+
+void CSetWindow::OnProgress(int percent)
+{
+    if (m_bDownloading || percent == 0) {
+        m_progress->setValue(percent);
+        m_progressText->setText(wheel::TranslateShown(QString::fromStdString(wheel::ProgressText(percent))));
+    }
+}
+
+void CSetWindow::OnOperationChanged()
+{
+    m_bBusy = m_main.OperationRunning();
+    if (!m_bBusy)
+        m_bDownloading = false;
+    UpdateState();
+}
+
+void CSetWindow::UpdateState()
+{
+    const bool editable = !m_bBusy;
+    for (CSetCell* cell : m_cells)
+        cell->SetEditable(editable);
+    for (QWidget* w : {static_cast<QWidget*>(m_btnNew), static_cast<QWidget*>(m_btnOpen),
+                       static_cast<QWidget*>(m_chk48Mode), static_cast<QWidget*>(m_btnSaveRecord)})
+        w->setEnabled(editable);
+    const int pending = PendingCount();
+    m_btnDownloadAll->setEnabled(editable && pending == 0);
+    if (m_adjustments)
+        m_adjustments->SetEditable(editable);
+    if (pending > 0) {
+        const int filled = m_doc.Set().FilledCount();
+        m_status->setText(wheel::TranslateShown(
+            QString::fromUtf8(wheel::kLoadingStatus).arg(QString::number(filled - pending), QString::number(filled))));
+    } else {
+        m_status->setText(m_strSaved);
+    }
+}
+
+void CSetWindow::RefreshRecord()
+{
+    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const std::uint64_t generation = ++m_nRecordGeneration;
+    std::vector<std::pair<int, wheel::TransferBlock>> changed;
+    for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
+        const wheel::RecordedSlot& slot = record.Box(box);
+        OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+        if (!slot.Holds()) {
+            shown = {};
+            Cell(box)->ShowOnWheel({}, {});
+            continue;
+        }
+        const QString time = QLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
+        shown.tip = wheel::TranslateShown(QString::fromUtf8(wheel::kOnWheelTip).arg(slot.name, time));
+        if (shown.block == slot.block)
+            Cell(box)->ShowOnWheel(shown.image, shown.tip);
+        else
+            changed.emplace_back(box, slot.block);
+    }
+    if (changed.empty())
+        return;
+    // A preview costs a few milliseconds, twenty of them too long for the
+    // window's thread: they are drawn on a thread of their own and each shown
+    // when it is ready, unless the record changed again meanwhile.
+    m_recordPreviews.start([this, generation, changed] {
+        for (const auto& [box, block] : changed) {
+            const QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, box, block, image] {
+                    if (generation != m_nRecordGeneration)
+                        return;
+                    OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+                    shown.block = block;
+                    shown.image = image;
+                    Cell(box)->ShowOnWheel(image, shown.tip);
+                },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void CSetWindow::OnSaveRecordAsSet()
+{
+    if (m_bBusy)
+        return;
+    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    if (wheel::RecordSetPictures(record, QStringLiteral("x.wheelset")).isEmpty()) {
+        Tell(QString::fromUtf8(wheel::kNothingKnownText));
+        return;
+    }
+    const QString folder = m_doc.Path().isEmpty() ? QDir::homePath() : QFileInfo(m_doc.Path()).absolutePath();
+    const QString path = wheel::FileDialog::GetSaveFileName(
+        this, Text(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
+        QDir(folder).filePath(Text(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
+    if (path.isEmpty())
+        return;
+    QStringList existing;
+    for (const QString& picture : wheel::RecordSetPictures(record, path))
+        if (QFileInfo::exists(picture))
+            existing << picture;
+    if (!existing.isEmpty()
+        && wheel::QuestionBox::Ask(this, QString::fromUtf8(wheel::kReplaceQuestion).arg(existing.join(QLatin1Char('\n'))),
+                                   Text(wheel::kCaptionHint),
+                                   {QString::fromUtf8(wheel::kReplaceButton), QString::fromUtf8(wheel::kCancelButton)})
+               != 0)
+        return;
+    QString problem;
+    switch (wheel::SaveRecordAsSet(record, path, &problem)) {
+    case wheel::RecordSetResult::Saved:
+        m_strSaved = wheel::TranslateShown(QString::fromUtf8(wheel::kSavedStatus)).arg(QDir::toNativeSeparators(path));
+        UpdateState();
+        break;
+    case wheel::RecordSetResult::NothingKnown:
+        Tell(QString::fromUtf8(wheel::kNothingKnownText));
+        break;
+    case wheel::RecordSetResult::Unwritable:
+        Tell(wheel::SetFileErrorText(path, {wheel::SetFileError::Reason::Unwritable, 0, problem}));
+        break;
+    }
+}
