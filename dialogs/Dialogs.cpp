@@ -21,6 +21,23 @@ std::optional<int> g_nextAnswer;
 std::optional<QString> g_nextFileName;
 std::optional<std::optional<QFont>> g_nextFont;
 
+// The answer a test has set for the next file dialog, used once.
+std::optional<QString> TakeNextFileName()
+{
+    std::lock_guard lock(g_hookMutex);
+    std::optional<QString> path = std::move(g_nextFileName);
+    g_nextFileName.reset();
+    return path;
+}
+
+QStringList ShownFilters(const QStringList& filters)
+{
+    QStringList shown;
+    for (const QString& filter : filters)
+        shown << TranslateShown(filter);
+    return shown;
+}
+
 } // namespace
 
 void MessageBox::Show(QWidget* parent, const QString& shownText, const QString& shownCaption)
@@ -106,21 +123,13 @@ void QuestionBox::SetNextAnswer(int index)
 
 QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QStringList& filters)
 {
-    {
-        std::lock_guard lock(g_hookMutex);
-        if (g_nextFileName) {
-            QString path = *g_nextFileName;
-            g_nextFileName.reset();
-            return path;
-        }
-    }
+    if (std::optional<QString> hooked = TakeNextFileName())
+        return *hooked;
     QFileDialog dialog(parent, TranslateShown(caption));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, true);
-    QStringList shownFilters;
-    for (const QString& filter : filters)
-        shownFilters << TranslateShown(filter);
+    const QStringList shownFilters = ShownFilters(filters);
     dialog.setNameFilters(shownFilters);
     if (!shownFilters.isEmpty())
         dialog.selectNameFilter(shownFilters.first());
@@ -132,20 +141,12 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, con
 QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters,
                                     const QString& suggested)
 {
-    {
-        std::lock_guard lock(g_hookMutex);
-        if (g_nextFileName) {
-            QString path = *g_nextFileName;
-            g_nextFileName.reset();
-            return path;
-        }
-    }
+    if (std::optional<QString> hooked = TakeNextFileName())
+        return *hooked;
     QFileDialog dialog(parent, TranslateShown(caption));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    QStringList shownFilters;
-    for (const QString& filter : filters)
-        shownFilters << TranslateShown(filter);
+    const QStringList shownFilters = ShownFilters(filters);
     dialog.setNameFilters(shownFilters);
     if (!shownFilters.isEmpty()) {
         dialog.selectNameFilter(shownFilters.first());

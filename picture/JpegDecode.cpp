@@ -15,8 +15,6 @@ namespace wheel {
 
 namespace {
 
-constexpr std::size_t kReadBuffer = 256 * 1024;
-
 struct Errors {
     jpeg_error_mgr pub;  // first member: libjpeg hands it back as cinfo->err
     std::jmp_buf jump;
@@ -159,15 +157,11 @@ DecodedPicture DecodeJpeg(const std::string& path, int flags)
 {
     DecodedPicture result;
     Job job{};
-    job.file = std::fopen(path.c_str(), "rb");
+    job.file = OpenForDecoding(path, job.readBuffer);
     if (!job.file) {
         result.error = LoadError::Unreadable;
         return result;
     }
-    // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
-    // size given without a buffer).
-    job.readBuffer.resize(kReadBuffer);
-    std::setvbuf(job.file, job.readBuffer.data(), _IOFBF, kReadBuffer);
     job.flags = flags;
     job.cinfo.err = jpeg_std_error(&job.errors.pub);
     job.errors.pub.error_exit = OnError;

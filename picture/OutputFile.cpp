@@ -84,11 +84,14 @@ bool ResolveLinks(const std::string& path, std::string& target, int& err)
     return false;
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
+// Runs a read or write call until `size` bytes have moved, retrying after
+// signals; a call that moves nothing counts as an I/O error.
+template <class Io>
+bool MoveAll(std::size_t size, Io io)
 {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = io(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -101,22 +104,18 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
     return true;
 }
 
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
+{
+    return MoveAll(bytes.size(),
+                   [&](std::size_t done) { return ::write(fd, bytes.data() + done, bytes.size() - done); });
+}
+
 bool PositionedIo(int fd, std::uint8_t* read, const std::uint8_t* write, std::size_t size, off_t at)
 {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = read ? ::pread(fd, read + done, size - done, at + off_t(done))
-                               : ::pwrite(fd, write + done, size - done, at + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += std::size_t(n);
-    }
-    return true;
+    return MoveAll(size, [&](std::size_t done) {
+        return read ? ::pread(fd, read + done, size - done, at + off_t(done))
+                    : ::pwrite(fd, write + done, size - done, at + off_t(done));
+    });
 }
 
 // A reader that went away makes the write fail with EPIPE instead of

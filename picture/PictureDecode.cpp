@@ -169,4 +169,17 @@ DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int 
     return {cv::Mat(), LoadError::NotAPicture};
 }
 
+std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return nullptr;
+    // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
+    // size given without a buffer).
+    constexpr std::size_t kReadBuffer = 256 * 1024;
+    buffer.resize(kReadBuffer);
+    std::setvbuf(file, buffer.data(), _IOFBF, kReadBuffer);
+    return file;
+}
+
 } // namespace wheel

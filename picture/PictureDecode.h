@@ -8,7 +8,9 @@
 
 #include <opencv2/core.hpp>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace wheel {
 
@@ -28,5 +30,10 @@ bool WantsColour(int flags);
 // A picture decoded at full size, reduced as cv::imread reduces formats
 // without a scaled decoder (each side divided, at least one pixel).
 void ReduceLikeImread(cv::Mat& image, int reduction);
+
+// Opens a file for a decoder that reads it through stdio, with `buffer` as
+// its read buffer (keep it alive until the file is closed). Null when the
+// file cannot be opened.
+std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer);
 
 } // namespace wheel

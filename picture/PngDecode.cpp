@@ -12,8 +12,6 @@ namespace wheel {
 
 namespace {
 
-constexpr std::size_t kReadBuffer = 256 * 1024;
-
 // Everything a longjmp must not lose lives here and is reached through a
 // reference, never in locals of the frame that calls setjmp.
 struct Job {
@@ -107,15 +105,11 @@ DecodedPicture DecodePng(const std::string& path, int flags)
     DecodedPicture result;
     Job job;
     job.flags = flags;
-    job.file = std::fopen(path.c_str(), "rb");
+    job.file = OpenForDecoding(path, job.readBuffer);
     if (!job.file) {
         result.error = LoadError::Unreadable;
         return result;
     }
-    // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
-    // size given without a buffer).
-    job.readBuffer.resize(kReadBuffer);
-    std::setvbuf(job.file, job.readBuffer.data(), _IOFBF, kReadBuffer);
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
     if (job.png) {
         job.info = png_create_info_struct(job.png);
