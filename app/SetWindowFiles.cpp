@@ -7,6 +7,7 @@
 #include "app/SetTexts.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
+#include "sets/SetFile.h"
 #include "texts/ShownText.h"
 
 #include <QCloseEvent>

@@ -11,7 +11,7 @@
 
 #include "protocol/ProtocolView.h"
 #include "protocol/WheelProtocol.h"
-#include "sets/RecordWriter.h"
+#include "record/RecordWriter.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 
