@@ -1,5 +1,8 @@
 #include "io/OutputFile.h"
 
+#include "io/FileSteps.h"
+#include "io/ReadFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -14,6 +17,12 @@
 
 namespace wheel {
 
+using io::BaseName;
+using io::CreateTemporary;
+using io::DirName;
+using io::PositionedIo;
+using io::WriteAll;
+
 struct OutputFiles::Output {
     enum class Kind { Replace, InPlace, Stream };
     std::string named;
@@ -27,6 +36,10 @@ struct OutputFiles::Output {
     bool existed = false;
     bool placed = false;
     bool exchanged = false;
+    // Where the file system cannot swap two files: the old file, kept under
+    // a hidden name beside the new one (a second link, or `moved` there).
+    std::string aside;
+    bool moved = false;
     // InPlace: the bytes to put back if a later output fails.
     bool touched = false;
     bool canRestore = false;
@@ -35,26 +48,6 @@ struct OutputFiles::Output {
 };
 
 namespace {
-
-std::string Reason(int err)
-{
-    char buffer[256];
-    return strerror_r(err, buffer, sizeof buffer);  // the GNU variant returns the text
-}
-
-std::string DirName(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Follows symlinks to the file they end at, which need not exist yet.
 bool ResolveLinks(const std::string& path, std::string& target, int& err)
@@ -82,40 +75,6 @@ bool ResolveLinks(const std::string& path, std::string& target, int& err)
     }
     err = ELOOP;
     return false;
-}
-
-// Runs a read or write call until `size` bytes have moved, retrying after
-// signals; a call that moves nothing counts as an I/O error.
-template <class Io>
-bool MoveAll(std::size_t size, Io io)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = io(done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += std::size_t(n);
-    }
-    return true;
-}
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
-{
-    return MoveAll(bytes.size(),
-                   [&](std::size_t done) { return ::write(fd, bytes.data() + done, bytes.size() - done); });
-}
-
-bool PositionedIo(int fd, std::uint8_t* read, const std::uint8_t* write, std::size_t size, off_t at)
-{
-    return MoveAll(size, [&](std::size_t done) {
-        return read ? ::pread(fd, read + done, size - done, at + off_t(done))
-                    : ::pwrite(fd, write + done, size - done, at + off_t(done));
-    });
 }
 
 // A reader that went away makes the write fail with EPIPE instead of
@@ -163,40 +122,6 @@ int ConnectSocket(const std::string& path)
     return -1;
 }
 
-// A new file beside `target`. It takes the owner, group and permission bits
-// of `old` when given (0600 until then), else those of any new file.
-int CreateTemporary(const std::string& target, const struct stat* old, std::string& name)
-{
-    const std::string stem = DirName(target) + "/." + BaseName(target) + ".";
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned seed = unsigned(::getpid()) * 2654435761u ^ unsigned(std::time(nullptr)) ^ unsigned(std::uintptr_t(&name));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = stem;
-        for (int i = 0; i < 6; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            name += kLetters[(seed >> 16) % (sizeof kLetters - 1)];
-        }
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0666);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0 || !old)
-            return fd;
-        struct stat mine {};
-        const bool sameOwner = ::fstat(fd, &mine) == 0 && mine.st_uid == old->st_uid && mine.st_gid == old->st_gid;
-        const bool kept = (sameOwner || ::fchown(fd, old->st_uid, old->st_gid) == 0)
-            && ::fchmod(fd, old->st_mode & 07777) == 0;
-        if (kept)
-            return fd;
-        const int err = errno;
-        ::close(fd);
-        ::unlink(name.c_str());
-        errno = err;
-        return -1;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 } // namespace
 
 OutputFiles::OutputFiles() = default;
@@ -212,7 +137,7 @@ bool OutputFiles::Prepare(const std::string& path, OutputError* error)
     out->named = path;
     auto fail = [&](int err) {
         if (error)
-            *error = {path, Reason(err)};
+            *error = {path, SystemReason(err)};
         return false;
     };
     if (path.empty())
@@ -275,7 +200,7 @@ bool OutputFiles::Commit(const std::vector<std::span<const std::uint8_t>>& conte
         : failure.Set(*m_outputs.front(), EINVAL);
     if (!ok) {
         if (error)
-            *error = {failure.output->named, Reason(failure.err)};
+            *error = {failure.output->named, SystemReason(failure.err)};
         RollBack();
     }
     Discard();  // the temporaries left (old files swapped out) go, the descriptors close
@@ -299,7 +224,9 @@ bool OutputFiles::FillTemporaries(const std::vector<std::span<const std::uint8_t
     return true;
 }
 
-// The renames; an existing file is swapped, so that it can be swapped back.
+// The renames. An existing file is swapped, so that it can be swapped back;
+// where the file system cannot swap, it is kept aside until the commit is
+// through.
 bool OutputFiles::Place(Failure& failure)
 {
     for (auto& p : m_outputs) {
@@ -314,36 +241,38 @@ bool OutputFiles::Place(Failure& failure)
             o.existed = false;  // gone since it was prepared
         else if (o.existed && errno != EINVAL && errno != ENOSYS)
             return failure.Set(o, errno);
-        if (::rename(o.temp.c_str(), o.target.c_str()) != 0)  // new, or a file system that cannot swap
+        if (o.existed && !io::KeepAside(o.target, o.aside, o.moved))
             return failure.Set(o, errno);
+        if (::rename(o.temp.c_str(), o.target.c_str()) != 0) {
+            const int err = errno;
+            if (o.moved) {
+                ::rename(o.aside.c_str(), o.target.c_str());
+                o.aside.clear();  // back, or else the only copy: kept either way
+            }
+            return failure.Set(o, err);
+        }
         o.placed = true;
         o.temp.clear();
     }
     return true;
 }
 
-// What is written in place. A file that gets shorter is cut only once every
-// output has its bytes, so that the old bytes can still go back.
+// What is written in place: first what can be put back, then the streams,
+// then the files that cannot be read back (write-only, another user's),
+// whose old bytes are gone once written. A file that gets shorter is cut
+// only once every output has its bytes, so that the old bytes can still go
+// back.
 bool OutputFiles::WriteInPlace(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure)
 {
-    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
-        Output& o = *m_outputs[i];
-        const auto bytes = contents[i];
-        if (o.kind == Output::Kind::Stream) {
-            if (!WriteToStream(o.fd, bytes))
-                return failure.Set(o, errno);
-        } else if (o.kind == Output::Kind::InPlace) {
-            struct stat st {};
-            if (::fstat(o.fd, &st) != 0)
-                return failure.Set(o, errno);
-            o.oldSize = st.st_size;
-            if (o.canRestore) {
-                o.oldPrefix.resize(std::min<std::size_t>(std::size_t(st.st_size), bytes.size()));
-                if (!PositionedIo(o.fd, o.oldPrefix.data(), nullptr, o.oldPrefix.size(), 0))
-                    return failure.Set(o, errno);
-            }
-            o.touched = true;
-            if (!PositionedIo(o.fd, nullptr, bytes.data(), bytes.size(), 0))
+    const auto rank = [](const Output& o) {
+        if (o.kind == Output::Kind::InPlace)
+            return o.canRestore ? 0 : 2;
+        return o.kind == Output::Kind::Stream ? 1 : -1;
+    };
+    for (int pass = 0; pass <= 2; ++pass) {
+        for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+            Output& o = *m_outputs[i];
+            if (rank(o) == pass && !WriteOne(o, contents[i]))
                 return failure.Set(o, errno);
         }
     }
@@ -358,16 +287,39 @@ bool OutputFiles::WriteInPlace(const std::vector<std::span<const std::uint8_t>>&
     return true;
 }
 
-// Undone in reverse: replaced files swapped back, old bytes put back.
+// One output written in place or to its stream; false with errno set.
+bool OutputFiles::WriteOne(Output& o, std::span<const std::uint8_t> bytes)
+{
+    if (o.kind == Output::Kind::Stream)
+        return WriteToStream(o.fd, bytes);
+    struct stat st {};
+    if (::fstat(o.fd, &st) != 0)
+        return false;
+    o.oldSize = st.st_size;
+    if (o.canRestore) {
+        o.oldPrefix.resize(std::min<std::size_t>(std::size_t(st.st_size), bytes.size()));
+        if (!PositionedIo(o.fd, o.oldPrefix.data(), nullptr, o.oldPrefix.size(), 0))
+            return false;
+    }
+    o.touched = true;
+    return PositionedIo(o.fd, nullptr, bytes.data(), bytes.size(), 0);
+}
+
+// Undone in reverse: replaced files swapped or put back, old bytes put back.
 void OutputFiles::RollBack()
 {
     for (auto it = m_outputs.rbegin(); it != m_outputs.rend(); ++it) {
         Output& u = **it;
         if (u.kind == Output::Kind::Replace && u.placed) {
-            if (u.exchanged)
+            if (u.exchanged) {
                 ::renameat2(AT_FDCWD, u.temp.c_str(), AT_FDCWD, u.target.c_str(), RENAME_EXCHANGE);
-            else if (!u.existed)
+            } else if (!u.aside.empty()) {
+                // Where it cannot go back it stays aside: it is the only copy.
+                ::rename(u.aside.c_str(), u.target.c_str());
+                u.aside.clear();
+            } else if (!u.existed) {
                 ::unlink(u.target.c_str());
+            }
         }
         if (u.kind == Output::Kind::InPlace && u.touched && u.canRestore) {
             PositionedIo(u.fd, nullptr, u.oldPrefix.data(), u.oldPrefix.size(), 0);
@@ -385,6 +337,8 @@ void OutputFiles::Discard()
             ::close(o.fd);
         if (!o.temp.empty())
             ::unlink(o.temp.c_str());
+        if (!o.aside.empty())
+            ::unlink(o.aside.c_str());
     }
     m_outputs.clear();
 }
@@ -393,6 +347,44 @@ bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> byte
 {
     OutputFiles files;
     return files.Prepare(path, error) && files.Commit({bytes}, error);
+}
+
+bool WriteOwnFile(const std::string& path, std::span<const std::uint8_t> bytes, OutputError* error)
+{
+    const auto fail = [&](const std::string& reason) {
+        if (error)
+            *error = {path, reason};
+        return false;
+    };
+    struct stat st {};
+    const bool existed = ::lstat(path.c_str(), &st) == 0;
+    if (!existed && errno != ENOENT)
+        return fail(SystemReason(errno));
+    if (existed && !S_ISREG(st.st_mode))
+        return fail(ReadFailure{S_ISDIR(st.st_mode) ? ReadError::Folder
+                                    : S_ISLNK(st.st_mode) ? ReadError::Link
+                                                          : ReadError::NotRegular}
+                        .Text());
+    std::string temp;
+    const int fd = CreateTemporary(path, nullptr, temp);
+    if (fd < 0)
+        return fail(SystemReason(errno));
+    bool ok = (!existed || ::fchmod(fd, st.st_mode & 07777) == 0) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    // The rename replaces the name itself, whatever may have taken it since.
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return fail(SystemReason(err));
+    }
+    return true;
 }
 
 } // namespace wheel

@@ -15,8 +15,13 @@
 //   temporary is filled first, then they are renamed into place, then the
 //   outputs written in place get their bytes; on a failure the files
 //   already replaced are swapped back, those written in place get their old
-//   bytes again, and no temporary remains. Only bytes already handed to a
-//   device, FIFO, socket or standard output cannot be taken back.
+//   bytes again, and no temporary remains. Where the file system cannot
+//   swap two files, the old file is kept under a hidden name beside the new
+//   one (a second hard link, or the file itself) until the commit is
+//   through. Only bytes already handed to a device, FIFO, socket or
+//   standard output cannot be taken back, nor those of a file written in
+//   place that cannot be read back (write-only, another user's): these are
+//   written last.
 
 #include <cstdint>
 #include <memory>
@@ -64,6 +69,7 @@ private:
     bool FillTemporaries(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure);
     bool Place(Failure& failure);
     bool WriteInPlace(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure);
+    bool WriteOne(Output& o, std::span<const std::uint8_t> bytes);
     void RollBack();
     void Discard();
     std::vector<std::unique_ptr<Output>> m_outputs;
@@ -71,5 +77,12 @@ private:
 
 // One output, all or nothing: what the window's exports call.
 bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes, OutputError* error = nullptr);
+
+// The program's own file (the record of the wheel light's slots), replaced
+// whole through a temporary beside it and a rename: never written through a
+// symbolic link or into anything that is not a regular file (refused with
+// `reason` saying what the path is), never written in place. An existing
+// file's permission bits are kept.
+bool WriteOwnFile(const std::string& path, std::span<const std::uint8_t> bytes, OutputError* error = nullptr);
 
 } // namespace wheel

@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -257,6 +258,50 @@ TEST_F(ConvertCli, OutputsReplaceOnlyWhatTheyShould)
                                        "wheelctl: the download itself succeeded\n"))
         << download.err;
     EXPECT_FALSE(fs::exists(Path("t.txt")));
+}
+
+// Where the file system cannot swap two files (the fault shim), and even
+// has no hard links, a failed command still leaves every output as it was,
+// and a command that succeeds leaves nothing hidden behind.
+TEST_F(ConvertCli, AllOrNoneWhereTheFileSystemCannotSwapFiles)
+{
+    const char* shim = std::getenv("WHEEL_FAULT_SHIM");
+    ASSERT_NE(shim, nullptr);
+    cv::Mat drawing(80, 80, CV_8UC3, cv::Scalar(255, 255, 255));
+    cv::circle(drawing, {40, 40}, 20, cv::Scalar(0, 0, 0), cv::FILLED);
+    const std::string picture = Path("dot.png");
+    ASSERT_TRUE(cv::imwrite(picture, drawing));
+    const auto names = [this] {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(dir))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    // ASan wants its runtime first; the shim comes before it here.
+    const std::string preload = "export LC_ALL=C ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + Quote(shim);
+    for (const std::string links : {"", "; export WHEEL_FAULT_NO_LINK=1"}) {
+        SCOPED_TRACE(links);
+        std::ofstream(Path("f.bin")) << "old f";
+        std::ofstream(Path("b.bin")) << "old b";
+        const auto before = names();
+        const auto failed = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(Path("f.bin")) + " --block "
+                                            + Quote(Path("b.bin")) + " --preview /dev/full",
+                                        true, preload + links);
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_EQ(failed.err, "wheelctl: /dev/full: cannot write the preview: No space left on device\n");
+        EXPECT_EQ(Read(Path("f.bin")), std::vector<unsigned char>({'o', 'l', 'd', ' ', 'f'}));
+        EXPECT_EQ(Read(Path("b.bin")), std::vector<unsigned char>({'o', 'l', 'd', ' ', 'b'}));
+        EXPECT_EQ(names(), before);
+
+        const auto written = RunWheelctl("convert " + Quote(picture) + " --frame " + Quote(Path("f.bin"))
+                                             + " --block " + Quote(Path("b.bin")),
+                                         true, preload + links);
+        EXPECT_EQ(written.status, 0) << written.err;
+        EXPECT_EQ(Read(Path("f.bin")).size(), 492u);
+        EXPECT_EQ(Read(Path("b.bin")).size(), 496u);
+        EXPECT_EQ(names(), before);
+    }
 }
 
 TEST_F(ConvertCli, UsageErrorsAndHelp)

@@ -87,22 +87,32 @@ TEST_F(FileIoTest, AFileOverTheLimitIsRefusedUnread)
     EXPECT_EQ(ReadFile(huge, 1 << 20).failure.error, ReadError::TooLarge);
 }
 
+// Root reads and writes anything: what an ordinary user meets is checked in
+// a child that is one (nobody, when the tests run as root). True when
+// `check` held there.
+template <typename Check>
+bool AsOrdinaryUser(Check check)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST_F(FileIoTest, AFileTheUserMayNotReadGivesTheSystemsReason)
 {
     const std::string secret = Put("secret", "x");
     ASSERT_EQ(::chmod(secret.c_str(), 0), 0);
-    // Root reads anything: the check runs as an ordinary user then.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
+    EXPECT_TRUE(AsOrdinaryUser([&] {
         const auto failure = ReadFile(secret, 10).failure;
-        ::_exit(failure.error == ReadError::Unreadable && failure.Text() == "cannot be read: Permission denied" ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return failure.error == ReadError::Unreadable && failure.Text() == "cannot be read: Permission denied";
+    }));
 }
 
 TEST_F(FileIoTest, AWriteReplacesWholeOrNothing)
@@ -120,6 +130,29 @@ TEST_F(FileIoTest, AWriteReplacesWholeOrNothing)
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
         ++files;
     EXPECT_EQ(files, 1u);  // no temporary file left behind
+}
+
+// A file written in place that cannot be read back (write-only, with a
+// second name) cannot get its old bytes again: it is written after the
+// outputs that can still fail, here a full device.
+TEST_F(FileIoTest, AnOutputThatCannotBeReadBackIsWrittenLast)
+{
+    const std::string shut = Put("write-only", "old");
+    fs::create_hard_link(shut, Path("second-name"));
+    ASSERT_EQ(::chmod(shut.c_str(), 0200), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(shut.c_str(), 65534, 65534), 0);
+    }
+    EXPECT_TRUE(AsOrdinaryUser([&] {
+        wheel::OutputFiles files;
+        const std::vector<std::uint8_t> bytes(10, 'x');
+        wheel::OutputError error;
+        return files.Prepare(shut) && files.Prepare("/dev/full") && !files.Commit({bytes, bytes}, &error)
+            && error.path == "/dev/full";
+    }));
+    ASSERT_EQ(::chmod(shut.c_str(), 0600), 0);
+    std::ifstream in(shut);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
 }
 
 } // namespace
