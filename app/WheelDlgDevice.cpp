@@ -28,10 +28,11 @@ WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
     m_hotplug = new wheel::HotplugMonitor(this);
     connect(m_hotplug, &wheel::HotplugMonitor::deviceChanged, this, &WheelDlgDevice::OnDeviceChanged);
     m_record = std::make_unique<wheel::RecordWriter>(
-        wheel::RecordFilePath(simulation != wheel::Simulation::Off), [this](const QString& problem) {
-            Post([this, problem] {
-                if (!problem.isEmpty())
-                    m_window.AppendLog(QStringLiteral("无法记录风火轮上的图片：%1").arg(problem));
+        wheel::RecordFilePath(simulation != wheel::Simulation::Off), [this](const wheel::RecordNews& news) {
+            const QString text = news.repeated ? QString() : wheel::RecordNewsText(news);
+            Post([this, text] {
+                if (!text.isEmpty())
+                    m_window.AppendLog(text);
                 emit recordChanged();
             });
         });

@@ -200,11 +200,14 @@ void DeviceSession::UpdateRecord()
     }
     if (!m_record)
         return;
-    QString problem;
-    if (starting && !m_record->Started(*starting, m_names, &problem))
-        Fail("cannot keep the record of the wheel light's slots: " + problem.toStdString());
-    if (ended && !m_record->Ended(*ended, &problem))
-        Fail("cannot keep the record of the wheel light's slots: " + problem.toStdString());
+    const auto tell = [](const wheel::RecordNews& news) {
+        if (const std::string text = wheel::RecordNewsTextEnglish(news); !text.empty() && !news.repeated)
+            Fail(text);
+    };
+    if (starting)
+        tell(m_record->Started(*starting, m_names));
+    if (ended)
+        tell(m_record->Ended(*ended));
 }
 
 void DeviceSession::HandleChanges()

@@ -25,13 +25,16 @@ int RunSlots(const Context& context)
         return Fail("unexpected argument '" + args[0] + "' (see wheelctl slots --help)", 2);
 
     const QString recordPath = wheel::RecordFilePath(context.simulate != wheel::Simulation::Off);
-    QString problem;
-    const wheel::WheelRecord record = wheel::ReadRecord(recordPath, &problem);
-    if (!problem.isEmpty())
-        Fail(wheel::LocalPath(recordPath) + ": " + problem.toStdString() + "; every slot counts as unknown");
+    wheel::RecordNews news;
+    const wheel::WheelRecord record = wheel::ReadRecord(recordPath, &news);
+    if (news.status == wheel::RecordNews::Status::Unavailable)
+        return Fail(wheel::RecordNewsTextEnglish(news));
+    if (!news.Ok())
+        Fail(wheel::RecordNewsTextEnglish(news));
 
     if (save) {
         const QString path = wheel::FromLocalPath(setPath);
+        QString problem;
         switch (wheel::SaveRecordAsSet(record, path, &problem)) {
         case wheel::RecordSetResult::Saved:
             Messages() << "wrote the picture set of the slots the record knows to " << setPath << "\n";

@@ -387,4 +387,9 @@ bool WriteOwnFile(const std::string& path, std::span<const std::uint8_t> bytes, 
     return true;
 }
 
+void RemoveLeftoverTemporaries(const std::string& path)
+{
+    io::RemoveLeftoverTemporaries(path);
+}
+
 } // namespace wheel

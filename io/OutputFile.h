@@ -85,4 +85,9 @@ bool WriteOutputFile(const std::string& path, std::span<const std::uint8_t> byte
 // file's permission bits are kept.
 bool WriteOwnFile(const std::string& path, std::span<const std::uint8_t> bytes, OutputError* error = nullptr);
 
+// Removes the hidden temporaries beside `path` that a writer killed half
+// way left behind. Only for a file whose writers take turns under a lock
+// (the record): the temporary of a write in progress would go too.
+void RemoveLeftoverTemporaries(const std::string& path);
+
 } // namespace wheel

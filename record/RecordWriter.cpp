@@ -22,19 +22,17 @@ RecordWriter::~RecordWriter()
 
 void RecordWriter::Started(std::vector<std::uint8_t> slotBytes, SlotNames names)
 {
-    Post([slotBytes = std::move(slotBytes), names = std::move(names)](RecordKeeper& keeper, QString* problem) {
-        return keeper.Started(slotBytes, names, problem);
+    Post([slotBytes = std::move(slotBytes), names = std::move(names)](RecordKeeper& keeper) {
+        return keeper.Started(slotBytes, names);
     });
 }
 
 void RecordWriter::Ended(DownloadOutcome outcome)
 {
-    Post([outcome = std::move(outcome)](RecordKeeper& keeper, QString* problem) {
-        return keeper.Ended(outcome, problem);
-    });
+    Post([outcome = std::move(outcome)](RecordKeeper& keeper) { return keeper.Ended(outcome); });
 }
 
-void RecordWriter::Post(std::function<bool(RecordKeeper&, QString*)> update)
+void RecordWriter::Post(std::function<RecordNews(RecordKeeper&)> update)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -53,13 +51,9 @@ void RecordWriter::Work()
         auto update = std::move(m_updates.front());
         m_updates.pop_front();
         lock.unlock();
-        QString problem;
-        if (update(m_keeper, &problem))
-            problem.clear();
-        else if (problem.isEmpty())
-            problem = QStringLiteral("unknown error");
+        const RecordNews news = update(m_keeper);
         if (m_done)
-            m_done(problem);
+            m_done(news);
         lock.lock();
     }
 }

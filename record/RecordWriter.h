@@ -3,7 +3,7 @@
 // the disk (each write reaches it before it replaces the old file). Updates
 // run in the order given.
 
-#include "record/WheelRecord.h"
+#include "record/RecordKeeper.h"
 
 #include <condition_variable>
 #include <deque>
@@ -15,9 +15,9 @@ namespace wheel {
 
 class RecordWriter {
 public:
-    // Called on the writer's thread after each update: an empty problem when
-    // the record was written, else why it was not.
-    using Done = std::function<void(const QString& problem)>;
+    // Called on the writer's thread after each update with what became of
+    // the record.
+    using Done = std::function<void(const RecordNews& news)>;
 
     RecordWriter(QString path, Done done);
     ~RecordWriter();  // writes what is queued first
@@ -29,7 +29,7 @@ public:
     void Ended(DownloadOutcome outcome);
 
 private:
-    void Post(std::function<bool(RecordKeeper&, QString*)> update);
+    void Post(std::function<RecordNews(RecordKeeper&)> update);
     void Work();
 
     const QString m_path;
@@ -37,7 +37,7 @@ private:
     RecordKeeper m_keeper;  // the writer's thread only
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<std::function<bool(RecordKeeper&, QString*)>> m_updates;
+    std::deque<std::function<RecordNews(RecordKeeper&)>> m_updates;
     bool m_bStopping = false;
     std::thread m_thread;  // last: starts once the rest is ready
 };

@@ -1,15 +1,12 @@
 #include "record/WheelRecord.h"
 
 #include "io/LocalPath.h"
-#include "io/OutputFile.h"
 #include "io/ReadFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QStandardPaths>
 
 namespace wheel {
@@ -17,7 +14,6 @@ namespace wheel {
 namespace {
 
 constexpr const char* kFormat = "wheel-record";
-constexpr std::uint64_t kMaxRecordBytes = 1 << 20;
 
 QJsonObject SlotToJson(int box, const RecordedSlot& slot)
 {
@@ -57,13 +53,6 @@ bool SlotFromJson(const QJsonObject& entry, RecordedSlot& slot)
     return true;
 }
 
-bool Problem(QString* problem, const QString& text)
-{
-    if (problem)
-        *problem = text;
-    return false;
-}
-
 } // namespace
 
 int BoxOfSlot(std::uint8_t slot)
@@ -79,41 +68,7 @@ QString RecordFilePath(bool simulated)
     return folder + (simulated ? QStringLiteral("/wheel-record-simulated.json") : QStringLiteral("/wheel-record.json"));
 }
 
-WheelRecord ReadRecord(const QString& path, QString* problem)
-{
-    if (problem)
-        problem->clear();
-    WheelRecord record;
-    const ReadResult file = ReadFile(LocalPath(path), kMaxRecordBytes);
-    if (file.failure.error == ReadError::Missing)
-        return record;
-    if (!file) {
-        Problem(problem, QString::fromStdString(file.failure.error == ReadError::Unreadable
-                                                    ? SystemReason(file.failure.code)
-                                                    : file.failure.Text()));
-        return record;
-    }
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(reinterpret_cast<const char*>(file.bytes.data()), static_cast<qsizetype>(file.bytes.size())));
-    const QJsonObject root = document.object();
-    if (root.value(QStringLiteral("format")) != QJsonValue(QString::fromLatin1(kFormat))
-        || root.value(QStringLiteral("version")) != QJsonValue(1)) {
-        Problem(problem, QStringLiteral("not a record of the wheel light's slots"));
-        return record;
-    }
-    WheelRecord read;
-    for (const QJsonValue& value : root.value(QStringLiteral("slots")).toArray()) {
-        const QJsonObject entry = value.toObject();
-        const int box = entry.value(QStringLiteral("box")).toInt();
-        if (box < 1 || box > kSlotBoxes || !SlotFromJson(entry, read.Box(box))) {
-            Problem(problem, QStringLiteral("damaged record"));
-            return record;
-        }
-    }
-    return read;
-}
-
-bool WriteRecord(const WheelRecord& record, const QString& path, QString* problem)
+QByteArray RecordBytes(const WheelRecord& record)
 {
     QJsonArray entries;
     for (int box = 1; box <= kSlotBoxes; ++box)
@@ -121,14 +76,53 @@ bool WriteRecord(const WheelRecord& record, const QString& path, QString* proble
     const QJsonObject root{{QStringLiteral("format"), QString::fromLatin1(kFormat)},
                            {QStringLiteral("version"), 1},
                            {QStringLiteral("slots"), entries}};
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return Problem(problem, QStringLiteral("cannot make the folder %1").arg(QFileInfo(path).absolutePath()));
-    OutputError error;
-    const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-    if (!WriteOutputFile(LocalPath(path), data, &error))
-        return Problem(problem, QString::fromStdString(error.reason));
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+bool ParseRecord(const QByteArray& bytes, WheelRecord& record)
+{
+    const QJsonObject root = QJsonDocument::fromJson(bytes).object();
+    if (root.value(QStringLiteral("format")) != QJsonValue(QString::fromLatin1(kFormat))
+        || root.value(QStringLiteral("version")) != QJsonValue(1))
+        return false;
+    WheelRecord read;
+    for (const QJsonValue& value : root.value(QStringLiteral("slots")).toArray()) {
+        const QJsonObject entry = value.toObject();
+        const int box = entry.value(QStringLiteral("box")).toInt();
+        if (box < 1 || box > kSlotBoxes || !SlotFromJson(entry, read.Box(box)))
+            return false;
+    }
+    record = read;
     return true;
+}
+
+WheelRecord ReadRecord(const QString& path, RecordNews* news)
+{
+    RecordNews told;
+    told.path = path;
+    WheelRecord record;
+    const ReadResult file = ReadFile(LocalPath(path), kMaxRecordBytes, FollowLinks::No);
+    using Status = RecordNews::Status;
+    using Why = RecordNews::Why;
+    switch (file.failure.error) {
+    case ReadError::None:
+        if (!ParseRecord(QByteArray(reinterpret_cast<const char*>(file.bytes.data()),
+                                    static_cast<qsizetype>(file.bytes.size())),
+                         record))
+            told = RecordNews::Of(Status::Damaged, Why::NotARecord, path);
+        break;
+    case ReadError::Missing: break;
+    case ReadError::TooLarge: told = RecordNews::Of(Status::Damaged, Why::TooLarge, path); break;
+    case ReadError::Link: told = RecordNews::Of(Status::Unavailable, Why::Link, path); break;
+    case ReadError::Folder: told = RecordNews::Of(Status::Unavailable, Why::Folder, path); break;
+    case ReadError::NotRegular: told = RecordNews::Of(Status::Unavailable, Why::NotRegular, path); break;
+    case ReadError::Unreadable:
+        told = RecordNews::Of(Status::Unavailable, Why::System, path, SystemReason(file.failure.code));
+        break;
+    }
+    if (news)
+        *news = told;
+    return record;
 }
 
 PictureName PictureName::OfFile(const QString& path)
@@ -146,57 +140,6 @@ const PictureName& SlotNames::Of(std::uint8_t slot) const
 {
     const auto it = bySlot.find(slot);
     return it != bySlot.end() ? it->second : all;
-}
-
-RecordKeeper::RecordKeeper(QString path)
-    : m_path(std::move(path))
-{
-}
-
-namespace {
-
-// Reads, changes and writes the record under its lock file.
-template <typename Change>
-bool Update(const QString& path, QString* problem, Change change)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(2000))
-        return Problem(problem, QStringLiteral("the record is locked by another program (%1.lock)").arg(path));
-    QString readProblem;
-    WheelRecord record = ReadRecord(path, &readProblem);
-    change(record);
-    // A damaged record is replaced: its slots are all unknown now anyway.
-    return WriteRecord(record, path, problem);
-}
-
-} // namespace
-
-bool RecordKeeper::Started(const std::vector<std::uint8_t>& slotBytes, SlotNames names, QString* problem)
-{
-    m_writing = slotBytes;
-    m_names = std::move(names);
-    return Update(m_path, problem, [&](WheelRecord& record) {
-        for (std::uint8_t slot : slotBytes)
-            record.Box(BoxOfSlot(slot)).writing = true;
-    });
-}
-
-bool RecordKeeper::Ended(const DownloadOutcome& outcome, QString* problem)
-{
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const bool ok = Update(m_path, problem, [&](WheelRecord& record) {
-        for (std::uint8_t slot : m_writing)
-            record.Box(BoxOfSlot(slot)).writing = false;
-        for (const SlotPicture& picture : outcome.confirmed) {
-            const PictureName& name = m_names.Of(picture.slot);
-            record.Box(BoxOfSlot(picture.slot)) = {true, false, picture.block, name.name, name.path, now};
-        }
-        for (std::uint8_t slot : outcome.unfinished)
-            record.Box(BoxOfSlot(slot)) = {};
-    });
-    m_writing.clear();
-    return ok;
 }
 
 } // namespace wheel

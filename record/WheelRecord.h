@@ -9,18 +9,23 @@
 // behind by a program that died meanwhile says "unknown" for them too.
 //
 // The record is a small JSON file in the editor's data folder, written
-// atomically; the simulated wheel light has one of its own.
+// atomically; the simulated wheel light has one of its own. It is the
+// program's own file: never written through a link or into anything that is
+// not a regular file, never replaced when it cannot be read
+// (record/RecordKeeper.h).
 
 #include "picture/WheelFrame.h"
 #include "protocol/DownloadList.h"
 #include "protocol/SlotTable.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace wheel {
@@ -54,11 +59,55 @@ int BoxOfSlot(std::uint8_t slot);
 // light's apart from the real one's.
 QString RecordFilePath(bool simulated);
 
-// Reads a record. A missing file is an empty record (every slot unknown);
-// so is one that cannot be read or is damaged, with `problem` saying why.
-WheelRecord ReadRecord(const QString& path, QString* problem = nullptr);
-// Writes it atomically, making the folder if need be.
-bool WriteRecord(const WheelRecord& record, const QString& path, QString* problem = nullptr);
+// What became of the record when it was read or updated.
+struct RecordNews {
+    enum class Status {
+        Kept,         // read (a missing file is an empty record), or written
+        Damaged,      // read: there, but not a record this program wrote
+        Unavailable,  // not a regular file (a link, a folder, a FIFO ...) or
+                      // unreadable: left exactly as it is, and not written
+        Unwritable,   // an update could not be written: the record may now
+                      // be out of date
+    };
+    enum class Why { None, Link, Folder, NotRegular, TooLarge, NotARecord, Locked, System };
+
+    Status status = Status::Kept;
+    Why why = Why::None;
+    std::string systemReason;  // Why::System: the system's own words
+    QString path;              // the record
+    QString movedTo;           // an update found it damaged and renamed it to this, then started anew
+    bool repeated = false;     // an update of a download that said the same before
+
+    bool Ok() const { return status == Status::Kept; }
+    static RecordNews Of(Status status, Why why, QString path, std::string systemReason = {})
+    {
+        RecordNews news;
+        news.status = status;
+        news.why = why;
+        news.systemReason = std::move(systemReason);
+        news.path = std::move(path);
+        return news;
+    }
+};
+
+// What to tell about the news, naming the record, or nothing when there is
+// nothing to tell: in the editor's language (Chinese, translated where
+// shown) and in English for wheelctl.
+QString RecordNewsText(const RecordNews& news);
+std::string RecordNewsTextEnglish(const RecordNews& news);
+
+// Reads a record. Every slot is unknown when it is missing, damaged or
+// unavailable (`news` says which). Never waits for a FIFO and never follows
+// a link: the record is the program's own file.
+WheelRecord ReadRecord(const QString& path, RecordNews* news = nullptr);
+
+// The record's bytes as written, and the record in bytes read (false for
+// anything this program did not write).
+QByteArray RecordBytes(const WheelRecord& record);
+bool ParseRecord(const QByteArray& bytes, WheelRecord& record);
+
+// Larger than this is no record of ours.
+inline constexpr std::uint64_t kMaxRecordBytes = 1 << 20;
 
 // The name a slot's picture is recorded under.
 struct PictureName {
@@ -73,25 +122,6 @@ struct SlotNames {
     std::map<std::uint8_t, PictureName> bySlot;
     PictureName all;
     const PictureName& Of(std::uint8_t slot) const;
-};
-
-// Keeps the record as downloads start and end. Each step reads the file
-// afresh under a lock file, so that the editor and wheelctl may both keep it.
-class RecordKeeper {
-public:
-    explicit RecordKeeper(QString path);
-    const QString& Path() const { return m_path; }
-
-    // A download is about to write these slots (slot bytes), with these names.
-    bool Started(const std::vector<std::uint8_t>& slotBytes, SlotNames names, QString* problem = nullptr);
-    // It ended: the confirmed slots hold their blocks now, the unfinished
-    // ones are unknown, the others it was to write hold what they held.
-    bool Ended(const DownloadOutcome& outcome, QString* problem = nullptr);
-
-private:
-    QString m_path;
-    std::vector<std::uint8_t> m_writing;
-    SlotNames m_names;
 };
 
 } // namespace wheel

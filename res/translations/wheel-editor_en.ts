@@ -707,8 +707,44 @@
         <translation>Cannot save the picture set "%1": %2</translation>
     </message>
     <message>
-        <source>无法记录风火轮上的图片：%1</source>
-        <translation>Cannot keep the record of the pictures on the wheel light: %1</translation>
+        <source>风火轮图片记录“%1”已损坏（%2），已改名为“%3”，重新开始记录</source>
+        <translation>The record of the wheel light's pictures "%1" was damaged (%2); it was renamed "%3" and a new one started</translation>
+    </message>
+    <message>
+        <source>风火轮图片记录“%1”已损坏（%2），所有位置都算作未知</source>
+        <translation>The record of the wheel light's pictures "%1" is damaged (%2); every slot counts as unknown</translation>
+    </message>
+    <message>
+        <source>无法使用风火轮图片记录“%1”：%2。记录保持原样，不再更新</source>
+        <translation>Cannot use the record of the wheel light's pictures "%1": %2. It is left as it is and not kept</translation>
+    </message>
+    <message>
+        <source>无法写入风火轮图片记录“%1”：%2。记录可能已经过时</source>
+        <translation>Cannot write the record of the wheel light's pictures "%1": %2. The record may now be out of date</translation>
+    </message>
+    <message>
+        <source>是符号链接，不是普通文件</source>
+        <translation>it is a symbolic link, not a regular file</translation>
+    </message>
+    <message>
+        <source>是文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>文件太大</source>
+        <translation>it is too large</translation>
+    </message>
+    <message>
+        <source>内容不是本软件写的记录</source>
+        <translation>it is not a record this program wrote</translation>
+    </message>
+    <message>
+        <source>被另一个程序锁定</source>
+        <translation>it is locked by another program</translation>
     </message>
     <message>
         <source>不是有效的JSON文件（%1）</source>

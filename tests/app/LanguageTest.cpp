@@ -155,7 +155,7 @@ TEST(ShownTexts, EveryChineseLiteralOfTheSourcesIsCatalogued)
     const QRegularExpression literalRe(QStringLiteral("\"((?:[^\"\\\\\\n]|\\\\.)*)\""));
     const QRegularExpression cjk(QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
     int found = 0;
-    for (const char* folder : {"app", "usb", "protocol", "diy", "dialogs", "picture", "sets", "texts"}) {
+    for (const char* folder : {"app", "usb", "protocol", "diy", "dialogs", "picture", "record", "sets", "texts"}) {
         QDirIterator it(SourceDir() + QLatin1Char('/') + QLatin1String(folder),
                         {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {

@@ -4,6 +4,7 @@
 
 #include "io/OutputFile.h"
 #include "io/ReadFile.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 using wheel::ReadError;
 using wheel::ReadFile;
+using wheeltest::AsOrdinaryUser;
+using wheeltest::GiveToOrdinaryUser;
 
 class FileIoTest : public ::testing::Test {
 protected:
@@ -87,24 +89,6 @@ TEST_F(FileIoTest, AFileOverTheLimitIsRefusedUnread)
     EXPECT_EQ(ReadFile(huge, 1 << 20).failure.error, ReadError::TooLarge);
 }
 
-// Root reads and writes anything: what an ordinary user meets is checked in
-// a child that is one (nobody, when the tests run as root). True when
-// `check` held there.
-template <typename Check>
-bool AsOrdinaryUser(Check check)
-{
-    const pid_t child = ::fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST_F(FileIoTest, AFileTheUserMayNotReadGivesTheSystemsReason)
 {
     const std::string secret = Put("secret", "x");
@@ -140,9 +124,7 @@ TEST_F(FileIoTest, AnOutputThatCannotBeReadBackIsWrittenLast)
     const std::string shut = Put("write-only", "old");
     fs::create_hard_link(shut, Path("second-name"));
     ASSERT_EQ(::chmod(shut.c_str(), 0200), 0);
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(shut.c_str(), 65534, 65534), 0);
-    }
+    ASSERT_TRUE(GiveToOrdinaryUser(shut.c_str()));
     EXPECT_TRUE(AsOrdinaryUser([&] {
         wheel::OutputFiles files;
         const std::vector<std::uint8_t> bytes(10, 'x');

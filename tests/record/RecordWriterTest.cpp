@@ -18,8 +18,8 @@ TEST(RecordWriter, WritesInOrderOnItsThreadAndFinishesBeforeItGoes)
     const QString path = dir.filePath(QStringLiteral("record.json"));
     std::atomic<int> written{0};
     {
-        wheel::RecordWriter writer(path, [&](const QString& problem) {
-            EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+        wheel::RecordWriter writer(path, [&](const wheel::RecordNews& news) {
+            EXPECT_TRUE(news.Ok()) << wheel::RecordNewsTextEnglish(news);
             ++written;
         });
         wheel::WheelFrame frame{};
