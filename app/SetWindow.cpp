@@ -25,11 +25,6 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
 constexpr int kColumns = 5;
 
 } // namespace
@@ -65,7 +60,7 @@ CSetWindow::~CSetWindow()
 void CSetWindow::BuildControls()
 {
     auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(Text(text), this);
+        auto* b = new QPushButton(wheel::Shown(text), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
@@ -87,7 +82,7 @@ void CSetWindow::BuildControls()
     connect(m_btnSaveRecord, &QPushButton::clicked, this, &CSetWindow::OnSaveRecordAsSet);
     connect(m_btnDownloadAll, &QPushButton::clicked, this, &CSetWindow::OnDownloadAll);
 
-    m_chk48Mode = new QCheckBox(Text(wheel::kSet48ModeText), this);
+    m_chk48Mode = new QCheckBox(wheel::Shown(wheel::kSet48ModeText), this);
     m_chk48Mode->setObjectName(QStringLiteral("chkSet48Mode"));
     connect(m_chk48Mode, &QCheckBox::toggled, this, [this](bool on) {
         m_doc.SetMode48(on);
@@ -264,7 +259,7 @@ void CSetWindow::OnPicturesDropped(int box, const QStringList& paths)
 
 void CSetWindow::OnChoosePicture(int box)
 {
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kChoosePictureCaption),
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kChoosePictureCaption),
                                                             wheel::PictureFileFilters());
     if (path.isEmpty() || m_bBusy)
         return;
@@ -328,5 +323,5 @@ void CSetWindow::RetargetAdjustments()
 
 void CSetWindow::Tell(const QString& text)
 {
-    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, Text(wheel::kCaptionHint));
+    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, QString::fromUtf8(wheel::kCaptionHint));
 }

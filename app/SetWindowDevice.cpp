@@ -24,15 +24,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
-
 void CSetWindow::OnDownloadAll()
 {
     if (m_bBusy || !AllRendered())
@@ -55,7 +46,7 @@ void CSetWindow::OnDownloadAll()
                 QString::fromUtf8(wheel::kSkippedBox).arg(QString::number(box), QString::fromStdString(reason)));
         }
         const int answer = wheel::QuestionBox::Ask(
-            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), Text(wheel::kCaptionHint),
+            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), QString::fromUtf8(wheel::kCaptionHint),
             {QString::fromUtf8(wheel::kDownloadOthersButton), QString::fromUtf8(wheel::kCancelButton)});
         if (answer != 0 || m_bBusy)
             return;
@@ -159,8 +150,8 @@ void CSetWindow::OnSaveRecordAsSet()
     }
     const QString folder = m_doc.Path().isEmpty() ? QDir::homePath() : QFileInfo(m_doc.Path()).absolutePath();
     const QString path = wheel::FileDialog::GetSaveFileName(
-        this, Text(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
-        QDir(folder).filePath(Text(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
+        this, QString::fromUtf8(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
+        QDir(folder).filePath(wheel::Shown(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
     if (path.isEmpty())
         return;
     QStringList existing;
@@ -169,7 +160,7 @@ void CSetWindow::OnSaveRecordAsSet()
             existing << picture;
     if (!existing.isEmpty()
         && wheel::QuestionBox::Ask(this, QString::fromUtf8(wheel::kReplaceQuestion).arg(existing.join(QLatin1Char('\n'))),
-                                   Text(wheel::kCaptionHint),
+                                   wheel::Shown(wheel::kCaptionHint),
                                    {QString::fromUtf8(wheel::kReplaceButton), QString::fromUtf8(wheel::kCancelButton)})
                != 0)
         return;

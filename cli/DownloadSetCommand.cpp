@@ -43,7 +43,7 @@ int RunDownloadSet(const Context& context)
         const auto& rendering = rendered.at(static_cast<std::size_t>(box - 1));
         Fail(args[0] + ": box " + std::to_string(box) + " is skipped: "
              + QFile::encodeName(set->Cell(box)->picture).toStdString() + ": "
-             + wheel::LoadErrorTextEnglish(rendering ? rendering->error : wheel::LoadError::DecodeFailed));
+             + English(wheel::LoadErrorText(rendering ? rendering->error : wheel::LoadError::DecodeFailed)));
     }
     if (download.pictures.empty())
         return Fail(args[0] + ": no picture of the set could be loaded");
