@@ -14,7 +14,8 @@
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 #include "texts/ShownText.h"
 
 #include <QCheckBox>

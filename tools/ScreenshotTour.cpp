@@ -15,7 +15,8 @@
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"
 #include "protocol/FactoryPictures.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
