@@ -5,6 +5,7 @@
 #include "../protocol/FakeWheel.h"
 
 #include "picture/PictureFile.h"
+#include "picture/RenderWheel.h"
 #include "picture/WheelPicture.h"
 #include "protocol/FactoryPictures.h"
 #include "sets/CellRender.h"
@@ -145,9 +146,7 @@ TEST(Record, PicturesOfRecordedFramesConvertBackExactly)
         frames.push_back(noise);
     }
     for (const wheel::TransferBlock& block : wheel::kFactoryPictures) {
-        wheel::WheelFrame frame;
-        std::copy_n(block.begin(), frame.size(), frame.begin());
-        frames.push_back(frame);
+        frames.push_back(wheel::FrameOfBlock(block));
     }
 
     QTemporaryDir dir;
