@@ -13,9 +13,9 @@
 #include "sets/CellLoader.h"
 #include "sets/SetDocument.h"
 #include "sets/SetDownload.h"
+#include "sets/WorkQueue.h"
 
 #include <QImage>
-#include <QThreadPool>
 #include <QWidget>
 
 #include <array>
@@ -25,7 +25,7 @@
 
 class CAdjustmentsDlg;
 class CSetCell;
-class CWheelDlg;
+class CDeviceOperations;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -34,7 +34,9 @@ class QPushButton;
 class CSetWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CSetWindow(CWheelDlg& main);
+    // A window of its own over `parent`, following the wheel light through
+    // `device`.
+    CSetWindow(CDeviceOperations& device, QWidget* parent);
     ~CSetWindow() override;
 
     // Opens a set file, after asking about unsaved changes; a refused file
@@ -96,7 +98,7 @@ private:
 
     void Tell(const QString& text);
 
-    CWheelDlg& m_main;
+    CDeviceOperations& m_device;
     wheel::SetDocument m_doc;
     std::array<CSetCell*, wheel::kSlotBoxes> m_cells{};
     wheel::CellRenderings m_rendered;                      // [box - 1]
@@ -107,7 +109,6 @@ private:
         QString tip;
     };
     std::array<OnWheel, wheel::kSlotBoxes> m_onWheel;  // what the cells show of the record
-    std::uint64_t m_nRecordGeneration = 0;
     std::uint64_t m_nGeneration = 0;
     CAdjustmentsDlg* m_adjustments = nullptr;  // made when first asked for
     int m_nAdjustedBox = 0;                    // the cell it edits; 0 for none
@@ -128,6 +129,6 @@ private:
     QString m_strSaved;  // the status after "把轮上的图片存为图片组…"
 
     // The workers post their results to this window: they stop before the rest goes.
-    QThreadPool m_recordPreviews;  // one thread: the previews of what the wheel holds
+    wheel::WorkQueue m_recordPreviews{1};  // the previews of what the wheel holds
     std::unique_ptr<wheel::CellLoader> m_loader;
 };

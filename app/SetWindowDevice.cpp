@@ -10,7 +10,7 @@
 #include "app/PictureArea.h"
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
+#include "app/DeviceOperations.h"
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
@@ -24,15 +24,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-
-namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
 
 void CSetWindow::OnDownloadAll()
 {
@@ -56,7 +47,7 @@ void CSetWindow::OnDownloadAll()
                 QString::fromUtf8(wheel::kSkippedBox).arg(QString::number(box), QString::fromStdString(reason)));
         }
         const int answer = wheel::QuestionBox::Ask(
-            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), Text(wheel::kCaptionHint),
+            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), QString::fromUtf8(wheel::kCaptionHint),
             {QString::fromUtf8(wheel::kDownloadOthersButton), QString::fromUtf8(wheel::kCancelButton)});
         if (answer != 0 || m_bBusy)
             return;
@@ -64,7 +55,7 @@ void CSetWindow::OnDownloadAll()
     OnProgress(0);
     // Set first: the protocol's first effects may come before the call returns.
     m_bDownloading = true;
-    if (!m_main.DownloadPictures(plan.pictures, plan.names))
+    if (!m_device.DownloadPictures(plan.pictures, plan.names))
         m_bDownloading = false;
     UpdateState();
 }
@@ -79,7 +70,7 @@ void CSetWindow::OnProgress(int percent)
 
 void CSetWindow::OnOperationChanged()
 {
-    m_bBusy = m_main.OperationRunning();
+    m_bBusy = m_device.OperationRunning();
     if (!m_bBusy)
         m_bDownloading = false;
     UpdateState();
@@ -108,8 +99,7 @@ void CSetWindow::UpdateState()
 
 void CSetWindow::RefreshRecord()
 {
-    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
-    const std::uint64_t generation = ++m_nRecordGeneration;
+    const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
     std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
         const wheel::RecordedSlot& slot = record.Box(box);
@@ -126,42 +116,48 @@ void CSetWindow::RefreshRecord()
         else
             changed.emplace_back(box, slot.block);
     }
-    if (changed.empty())
+    if (changed.empty()) {
+        m_recordPreviews.Cancel();
         return;
+    }
     // A preview costs a few milliseconds, twenty of them too long for the
-    // window's thread: they are drawn on a thread of their own and each shown
-    // when it is ready, unless the record changed again meanwhile.
-    m_recordPreviews.start([this, generation, changed] {
-        for (const auto& [box, block] : changed) {
-            const QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, box, block, image] {
-                    if (generation != m_nRecordGeneration)
-                        return;
-                    OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
-                    shown.block = block;
-                    shown.image = image;
-                    Cell(box)->ShowOnWheel(image, shown.tip);
-                },
-                Qt::QueuedConnection);
-        }
-    });
+    // window's thread: they are drawn on a thread of their own, as the cells
+    // are, and each shown when it is ready unless the record changed again.
+    std::vector<wheel::WorkQueue::Task> tasks;
+    for (const auto& [box, block] : changed) {
+        tasks.push_back([this, box = box, block = block](std::uint64_t generation) {
+            QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+            return std::function<void()>([this, generation, box, block, image = std::move(image)] {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, box, block, image] {
+                        if (generation != m_recordPreviews.Generation())
+                            return;
+                        OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+                        shown.block = block;
+                        shown.image = image;
+                        Cell(box)->ShowOnWheel(image, shown.tip);
+                    },
+                    Qt::QueuedConnection);
+            });
+        });
+    }
+    m_recordPreviews.Start(std::move(tasks));
 }
 
 void CSetWindow::OnSaveRecordAsSet()
 {
     if (m_bBusy)
         return;
-    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
     if (wheel::RecordSetPictures(record, QStringLiteral("x.wheelset")).isEmpty()) {
         Tell(QString::fromUtf8(wheel::kNothingKnownText));
         return;
     }
     const QString folder = m_doc.Path().isEmpty() ? QDir::homePath() : QFileInfo(m_doc.Path()).absolutePath();
     const QString path = wheel::FileDialog::GetSaveFileName(
-        this, Text(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
-        QDir(folder).filePath(Text(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
+        this, QString::fromUtf8(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
+        QDir(folder).filePath(wheel::Shown(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
     if (path.isEmpty())
         return;
     QStringList existing;
@@ -170,7 +166,7 @@ void CSetWindow::OnSaveRecordAsSet()
             existing << picture;
     if (!existing.isEmpty()
         && wheel::QuestionBox::Ask(this, QString::fromUtf8(wheel::kReplaceQuestion).arg(existing.join(QLatin1Char('\n'))),
-                                   Text(wheel::kCaptionHint),
+                                   wheel::Shown(wheel::kCaptionHint),
                                    {QString::fromUtf8(wheel::kReplaceButton), QString::fromUtf8(wheel::kCancelButton)})
                != 0)
         return;

@@ -2,8 +2,8 @@
 
 #include "io/ReadFile.h"
 #include "picture/Codecs.h"
-#include "picture/JpegDecode.h"
-#include "picture/PngDecode.h"
+#include "picture/internal/JpegDecode.h"
+#include "picture/internal/PngDecode.h"
 
 #include <opencv2/imgcodecs.hpp>  // the IMREAD_ flags only
 #include <opencv2/imgproc.hpp>

@@ -2,6 +2,7 @@
 // the recorded frames exactly, and saved as a picture set.
 
 #include "picture/PictureFile.h"
+#include "picture/RenderWheel.h"
 #include "picture/WheelPicture.h"
 #include "protocol/FactoryPictures.h"
 #include "record/WheelRecord.h"
@@ -63,11 +64,8 @@ TEST(RecordAsSet, PicturesOfRecordedFramesConvertBackExactly)
             byte = static_cast<std::uint8_t>(random());
         frames.push_back(noise);
     }
-    for (const wheel::TransferBlock& block : wheel::kFactoryPictures) {
-        wheel::WheelFrame frame;
-        std::copy_n(block.begin(), frame.size(), frame.begin());
-        frames.push_back(frame);
-    }
+    for (const wheel::TransferBlock& block : wheel::kFactoryPictures)
+        frames.push_back(wheel::FrameOfBlock(block));
 
     QTemporaryDir dir;
     for (std::size_t i = 0; i < frames.size(); ++i) {
