@@ -1,5 +1,6 @@
 #include "io/ReadFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -130,22 +131,23 @@ RegularFile RegularFile::Open(const std::string& path, ReadFailure* failure, Fol
     return file;
 }
 
-ReadResult ReadFile(const std::string& path, std::uint64_t maxBytes, FollowLinks links)
+namespace {
+
+// Reads `file` to its end, or until more than `maxBytes` bytes have come
+// (`whole`: refused as too large; else cut there).
+ReadResult ReadOpenFile(const RegularFile& file, std::uint64_t maxBytes, bool whole)
 {
     ReadResult result;
-    const RegularFile file = RegularFile::Open(path, &result.failure, links);
-    if (!file.IsOpen())
-        return result;
     const auto tooLarge = [&] {
         result.bytes.clear();
         result.failure = {ReadError::TooLarge, 0, maxBytes};
         return result;
     };
-    if (file.Size() > maxBytes)
+    if (whole && file.Size() > maxBytes)
         return tooLarge();
     // The size is a hint: the file may grow or shrink while it is read.
     std::vector<std::uint8_t>& bytes = result.bytes;
-    bytes.resize(static_cast<std::size_t>(file.Size()) + 1);
+    bytes.resize(static_cast<std::size_t>(std::min(file.Size(), maxBytes)) + 1);
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size())
@@ -161,11 +163,31 @@ ReadResult ReadFile(const std::string& path, std::uint64_t maxBytes, FollowLinks
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
-        if (done > maxBytes)
-            return tooLarge();
+        if (done > maxBytes) {
+            if (whole)
+                return tooLarge();
+            done = static_cast<std::size_t>(maxBytes);
+            break;
+        }
     }
     bytes.resize(done);
     return result;
+}
+
+} // namespace
+
+ReadResult ReadFile(const std::string& path, std::uint64_t maxBytes, FollowLinks links)
+{
+    ReadResult result;
+    const RegularFile file = RegularFile::Open(path, &result.failure, links);
+    return file.IsOpen() ? ReadOpenFile(file, maxBytes, true) : result;
+}
+
+ReadResult ReadFileStart(const std::string& path, std::uint64_t maxBytes)
+{
+    ReadResult result;
+    const RegularFile file = RegularFile::Open(path, &result.failure);
+    return file.IsOpen() ? ReadOpenFile(file, maxBytes, false) : result;
 }
 
 } // namespace wheel

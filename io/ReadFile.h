@@ -72,6 +72,9 @@ struct ReadResult {
 // refused before it is read, so the refusal costs the same for any size.
 ReadResult ReadFile(const std::string& path, std::uint64_t maxBytes, FollowLinks links = FollowLinks::Yes);
 
+// The first `maxBytes` bytes of a regular file, or all of a shorter one.
+ReadResult ReadFileStart(const std::string& path, std::uint64_t maxBytes);
+
 // The system's words for an errno value ("Permission denied").
 std::string SystemReason(int code);
 

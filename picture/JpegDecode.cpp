@@ -153,11 +153,11 @@ bool Run(Job& job)
 
 } // namespace
 
-DecodedPicture DecodeJpeg(const std::string& path, int flags)
+DecodedPicture DecodeJpeg(const std::string& path, int flags, std::uint64_t readLimit)
 {
     DecodedPicture result;
     Job job{};
-    job.file = OpenForDecoding(path, job.readBuffer);
+    job.file = OpenForDecoding(path, job.readBuffer, readLimit);
     if (!job.file) {
         result.error = LoadError::Unreadable;
         return result;

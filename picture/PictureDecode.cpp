@@ -9,10 +9,11 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 #include <span>
+#include <unistd.h>
 #include <vector>
 
 namespace wheel {
@@ -23,6 +24,9 @@ std::uint32_t Le32(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
+
+// Room beyond two bytes a pixel in run-length data (moves, padding).
+constexpr std::uint64_t kRleSlack = 64 * 1024;
 
 // Whether run-length coded rows reach the picture's end (an end-of-bitmap
 // code, or every row given) before the data does. OpenCV's decoder throws,
@@ -80,25 +84,26 @@ DecodedPicture DecodeBmp(const std::string& path, int flags)
     DecodedPicture result;
     const int imreadFlags = WantsColour(flags) ? cv::IMREAD_COLOR : cv::IMREAD_GRAYSCALE;
     std::vector<std::uint8_t> bytes;
-    std::uint8_t head[34] = {};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    const bool haveHead = f && std::fread(head, 1, sizeof head, f) == sizeof head;
-    if (f)
-        std::fclose(f);
-    const std::uint32_t compression = haveHead && Le32(head + 14) >= 40 ? Le32(head + 30) : 0;
+    const ReadResult start = ReadFileStart(path, 34);
+    const std::uint8_t* head = start.bytes.data();
+    const std::uint32_t compression = start.bytes.size() == 34 && Le32(head + 14) >= 40 ? Le32(head + 30) : 0;
     if (compression == 1 || compression == 2) {
-        ReadResult read = ReadFile(path, std::numeric_limits<std::uint64_t>::max());
+        const std::int64_t width = std::int32_t(Le32(head + 18));
+        const std::int64_t height = std::abs(std::int64_t(std::int32_t(Le32(head + 22))));
+        const std::uint32_t offBits = Le32(head + 10);
+        // Run-length data takes at most two bytes a pixel and two a row:
+        // what follows is not read, however large the file.
+        const std::uint64_t most = offBits + 2 * std::uint64_t(width) * std::uint64_t(height)
+            + 2 * std::uint64_t(height) + kRleSlack;
+        ReadResult read = ReadFileStart(path, most);
         if (!read) {
             result.error = LoadError::Unreadable;
             return result;
         }
         bytes = std::move(read.bytes);
-        const std::int64_t width = std::int32_t(Le32(head + 18));
-        const std::int64_t height = std::abs(std::int64_t(std::int32_t(Le32(head + 22))));
-        const std::uint32_t offBits = Le32(head + 10);
         if (offBits > bytes.size()
             || !RleRowsComplete(std::span(bytes).subspan(offBits), width, height, compression == 2)) {
-            result.error = LoadError::Truncated;
+            result.error = bytes.size() == most ? LoadError::DecodeFailed : LoadError::Truncated;
             return result;
         }
         for (std::int64_t i = 0; i <= height; ++i) {
@@ -146,6 +151,13 @@ void ReduceLikeImread(cv::Mat& image, int reduction)
                    0, 0, cv::INTER_LINEAR_EXACT);
 }
 
+DecodedPicture DecodePicture(const std::string& path, const PictureHeader& header, int flags)
+{
+    if (header.format == PictureFormat::Jpeg)
+        return DecodeJpeg(path, flags, header.readLimit);
+    return DecodePicture(path, header.format, flags);
+}
+
 DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags)
 {
     switch (format) {
@@ -157,11 +169,46 @@ DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int 
     return {cv::Mat(), LoadError::NotAPicture};
 }
 
-std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer)
+std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer, std::uint64_t readLimit)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    RegularFile regular = RegularFile::Open(path);
+    if (!regular.IsOpen())
+        return nullptr;
+    std::FILE* file = nullptr;
+    if (readLimit >= regular.Size()) {
+        file = ::fdopen(regular.Descriptor(), "rb");
+    } else {
+        // The decoder meets the end of the file at the limit.
+        struct Limited {
+            int fd;
+            std::uint64_t left;
+        };
+        cookie_io_functions_t io{};
+        io.read = [](void* cookie, char* to, std::size_t size) -> ssize_t {
+            auto* limited = static_cast<Limited*>(cookie);
+            size = std::size_t(std::min<std::uint64_t>(size, limited->left));
+            ssize_t n = 0;
+            do
+                n = size ? ::read(limited->fd, to, size) : 0;
+            while (n < 0 && errno == EINTR);
+            if (n > 0)
+                limited->left -= std::uint64_t(n);
+            return n;
+        };
+        io.close = [](void* cookie) {
+            auto* limited = static_cast<Limited*>(cookie);
+            const int closed = ::close(limited->fd);
+            delete limited;
+            return closed;
+        };
+        auto* limited = new Limited{regular.Descriptor(), readLimit};
+        file = ::fopencookie(limited, "rb", io);
+        if (!file)
+            delete limited;
+    }
     if (!file)
         return nullptr;
+    regular.Release();
     // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
     // size given without a buffer).
     constexpr std::size_t kReadBuffer = 256 * 1024;

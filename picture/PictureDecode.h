@@ -8,6 +8,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct DecodedPicture {
 // `flags`: cv::IMREAD_GRAYSCALE, cv::IMREAD_COLOR or
 // cv::IMREAD_REDUCED_COLOR_2, _4 or _8.
 DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags);
+// The same for a probed file: the decoder reads no further than the header's
+// read limit.
+DecodedPicture DecodePicture(const std::string& path, const PictureHeader& header, int flags);
 
 // The denominator of a reduced flag (1, 2, 4 or 8) and whether it asks for colour.
 int ReductionOf(int flags);
@@ -32,8 +36,10 @@ bool WantsColour(int flags);
 void ReduceLikeImread(cv::Mat& image, int reduction);
 
 // Opens a file for a decoder that reads it through stdio, with `buffer` as
-// its read buffer (keep it alive until the file is closed). Null when the
-// file cannot be opened.
-std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer);
+// its read buffer (keep it alive until the file is closed); the file ends
+// for the decoder after `readLimit` bytes. Null when the file cannot be
+// opened or is not a regular file (it is never waited on).
+std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer,
+                           std::uint64_t readLimit = UINT64_MAX);
 
 } // namespace wheel

@@ -42,9 +42,9 @@ LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
     if (options.wantOriginal) {
         const int flag = ReducedColourFlag(header, options.displayLongSide);
         colour = std::async(std::launch::async,
-                            [path, header, flag] { return DecodePicture(path, header.format, flag); });
+                            [path, header, flag] { return DecodePicture(path, header, flag); });
     }
-    DecodedPicture gray = DecodePicture(path, header.format, cv::IMREAD_GRAYSCALE);
+    DecodedPicture gray = DecodePicture(path, header, cv::IMREAD_GRAYSCALE);
     DecodedPicture original = options.wantOriginal ? colour.get() : DecodedPicture{};
     const LoadError failed = gray.error != LoadError::None ? gray.error : original.error;
     if (failed != LoadError::None || gray.image.type() != CV_8UC1
@@ -65,6 +65,8 @@ std::string LoadErrorText(LoadError error)
     case LoadError::None: return "";
     case LoadError::Missing: return "文件不存在";
     case LoadError::Unreadable: return "文件无法读取";
+    case LoadError::Folder: return "是文件夹";
+    case LoadError::NotRegular: return "不是普通文件";
     case LoadError::Empty: return "文件是空的";
     case LoadError::NotAPicture: return "不是BMP、JPEG或PNG图片";
     case LoadError::Truncated: return "文件不完整，可能已损坏";

@@ -5,12 +5,13 @@
 
 #include "picture/PictureProbe.h"
 
+#include "io/ReadFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -19,6 +20,15 @@ namespace wheel {
 namespace {
 
 constexpr std::size_t kHeadBytes = 64 * 1024;
+// More chunks than any picture file has: a walk through them would take time
+// in proportion to the file.
+constexpr std::uint64_t kMaxPngChunks = 1'000'000;
+// Between a JPEG's segments.
+constexpr std::size_t kMaxStrayBytes = 1 << 20;
+// What a JPEG's compressed data can take at most: bytes per sample of the
+// picture, and room for the tables and markers between scans.
+constexpr std::uint64_t kJpegBytesPerSample = 4;
+constexpr std::uint64_t kJpegSlack = 16 << 20;
 
 std::uint32_t Be32(const unsigned char* p)
 {
@@ -37,7 +47,9 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Walks the chunks to IEND by their lengths alone: a chunk that claims more
 // than the file holds is cut short, and libpng would allocate all it claims
-// before finding out (hundreds of megabytes for a few bytes of file).
+// before finding out (hundreds of megabytes for a few bytes of file). A chunk
+// type is four letters: anything else (zeros where the file was cut and
+// filled) is damage, found at once.
 LoadError ProbePng(std::FILE* f, const std::vector<unsigned char>& h, std::uint64_t fileSize, PictureHeader& header)
 {
     if (h.size() < 33 || std::memcmp(h.data() + 12, "IHDR", 4) != 0)
@@ -47,14 +59,17 @@ LoadError ProbePng(std::FILE* f, const std::vector<unsigned char>& h, std::uint6
     if (w == 0 || ht == 0 || w > 0x7fffffff || ht > 0x7fffffff)
         return LoadError::DecodeFailed;
     header = {PictureFormat::Png, int(w), int(ht)};
-    for (std::uint64_t at = 8;;) {
+    const auto letter = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    for (std::uint64_t at = 8, chunks = 0;; ++chunks) {
         unsigned char chunk[8];
         if (at + 12 > fileSize)
             return LoadError::Truncated;
+        if (chunks > kMaxPngChunks)
+            return LoadError::DecodeFailed;
         if (::pread(::fileno(f), chunk, sizeof chunk, off_t(at)) != off_t(sizeof chunk))
             return LoadError::Unreadable;
         const std::uint32_t length = Be32(chunk);
-        if (length > 0x7fffffff)
+        if (length > 0x7fffffff || !std::all_of(chunk + 4, chunk + 8, letter))
             return LoadError::DecodeFailed;
         at += 12 + std::uint64_t(length);
         if (at > fileSize)
@@ -64,17 +79,24 @@ LoadError ProbePng(std::FILE* f, const std::vector<unsigned char>& h, std::uint6
     }
 }
 
-// Walks the segments from the start of the file to the frame header,
-// however far in it stands (EXIF, ICC profiles and comments can fill
-// megabytes); what follows the picture is never read.
+// Walks the segments from the start of the file to the frame header and on
+// to the first scan, however far in they stand (EXIF, ICC profiles and
+// comments can fill megabytes); what follows is never read. A few stray
+// bytes between segments are tolerated, as decoders do; megabytes of them
+// are damage.
 LoadError ProbeJpeg(std::FILE* f, PictureHeader& header)
 {
     if (std::fseek(f, 2, SEEK_SET) != 0)
         return LoadError::Unreadable;
+    bool frame = false;
+    int components = 0;
     for (;;) {
         int c = std::getc(f);
-        while (c != EOF && c != 0xFF)
-            c = std::getc(f);  // tolerate stray bytes between segments, as decoders do
+        for (std::size_t stray = 0; c != EOF && c != 0xFF; ++stray) {
+            if (stray == kMaxStrayBytes)
+                return LoadError::DecodeFailed;
+            c = std::getc(f);
+        }
         while (c == 0xFF)
             c = std::getc(f);
         if (c == EOF)
@@ -82,25 +104,40 @@ LoadError ProbeJpeg(std::FILE* f, PictureHeader& header)
         const int marker = c;
         if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;
-        if (marker == 0xD9 || marker == 0xDA)
-            return LoadError::DecodeFailed;  // image data or end before any frame header
-        unsigned char field[7];
+        if (marker == 0xD9 || (marker == 0xDA && !frame))
+            return LoadError::DecodeFailed;  // the end, or image data, before any frame header
+        if (marker == 0xDA) {
+            // The first scan's data: a decoder reads no further than such a
+            // picture's data can take, whatever follows.
+            const long scan = std::ftell(f);
+            const std::uint64_t pixels = std::uint64_t(header.width) * std::uint64_t(header.height);
+            header.readLimit = std::uint64_t(std::max(scan, 0L)) + kJpegSlack
+                + kJpegBytesPerSample * pixels * std::uint64_t(std::max(components, 1));
+            return LoadError::None;
+        }
+        unsigned char field[8];
         if (std::fread(field, 1, 2, f) != 2)
             return LoadError::Truncated;
         const long length = (field[0] << 8) | field[1];
+        if (length < 2)
+            return LoadError::DecodeFailed;
         const bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (sof) {
-            if (std::fread(field + 2, 1, 5, f) != 5)
+        if (sof && !frame) {
+            if (length < 8)
+                return LoadError::DecodeFailed;
+            if (std::fread(field + 2, 1, 6, f) != 6)
                 return LoadError::Truncated;
             const int ht = (field[3] << 8) | field[4];
             const int w = (field[5] << 8) | field[6];
             if (w == 0 || ht == 0)
                 return LoadError::DecodeFailed;
             header = {PictureFormat::Jpeg, w, ht};
-            return LoadError::None;
+            components = field[7];
+            frame = true;
+            if (std::fseek(f, length - 8, SEEK_CUR) != 0)
+                return LoadError::Unreadable;
+            continue;
         }
-        if (length < 2)
-            return LoadError::DecodeFailed;
         if (std::fseek(f, length - 2, SEEK_CUR) != 0)
             return LoadError::Unreadable;
     }
@@ -165,15 +202,20 @@ LoadError ProbeBmp(const std::vector<unsigned char>& h, std::uint64_t fileSize, 
 LoadError ProbePicture(const std::string& path, PictureHeader& header)
 {
     header = {};
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? LoadError::Missing : LoadError::Unreadable;
-    if (!S_ISREG(st.st_mode))
-        return LoadError::Unreadable;
-    const File file(std::fopen(path.c_str(), "rb"));
+    ReadFailure failure;
+    RegularFile regular = RegularFile::Open(path, &failure);
+    switch (failure.error) {
+    case ReadError::None: break;
+    case ReadError::Missing: return LoadError::Missing;
+    case ReadError::Folder: return LoadError::Folder;
+    case ReadError::NotRegular: return LoadError::NotRegular;
+    default: return LoadError::Unreadable;
+    }
+    const std::uint64_t size = regular.Size();
+    const File file(::fdopen(regular.Descriptor(), "rb"));
     if (!file)
         return LoadError::Unreadable;
-    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+    regular.Release();
     if (size == 0)
         return LoadError::Empty;
     std::vector<unsigned char> h(std::min<std::uint64_t>(size, kHeadBytes));

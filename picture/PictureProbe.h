@@ -10,7 +10,9 @@ namespace wheel {
 enum class LoadError {
     None,
     Missing,       // no such file
-    Unreadable,    // exists but cannot be read (permissions, a directory, ...)
+    Unreadable,    // exists but cannot be read (permissions, an I/O error)
+    Folder,        // a folder
+    NotRegular,    // a FIFO, a device or a socket: never opened to wait on
     Empty,         // zero bytes
     NotAPicture,   // not a BMP, JPEG or PNG
     Truncated,     // the file ends before its picture data does
@@ -28,12 +30,19 @@ struct PictureHeader {
     PictureFormat format = PictureFormat::Unknown;
     int width = 0;
     int height = 0;
+    // How far into the file a decoder may read: what a picture of this size
+    // can take, however much junk follows.
+    std::uint64_t readLimit = UINT64_MAX;
 };
 
 // Reads the format and dimensions from the file's headers (a JPEG's frame
 // header wherever it stands) and checks what they promise against the file's
 // size; nothing is decoded. Whether the picture data is all there is the
-// decoder's verdict, given by LoadPicture.
+// decoder's verdict, given by LoadPicture. What is not a regular file is
+// refused without waiting on it, and a refusal takes the same time whatever
+// the file's size: the headers are walked by their lengths, and what cannot
+// stand in a picture file (a chunk type that is no four letters, megabytes
+// of stray bytes between a JPEG's segments) ends the walk.
 LoadError ProbePicture(const std::string& path, PictureHeader& header);
 
 } // namespace wheel

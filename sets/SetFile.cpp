@@ -58,6 +58,9 @@ bool ReadCell(const QJsonObject& entry, const QDir& folder, PictureSet& set, Set
     const QString picture = entry.value(QStringLiteral("picture")).toString();
     if (picture.isEmpty())
         return Refuse(error, Reason::NoPicture, *box);
+    // A name the system would cut short, and so take for another file.
+    if (picture.contains(QChar(0)))
+        return Refuse(error, Reason::BadPicture, *box);
     cell.picture = QDir::cleanPath(folder.absoluteFilePath(picture));
 
     const QJsonValue rotate = entry.value(QStringLiteral("rotate"));
@@ -112,6 +115,12 @@ std::optional<PictureSet> ReadSetFile(const QString& path, SetFileError* error)
         break;
     case ReadError::Missing:
         Refuse(error, Reason::Missing);
+        return std::nullopt;
+    case ReadError::Folder:
+        Refuse(error, Reason::Folder);
+        return std::nullopt;
+    case ReadError::NotRegular:
+        Refuse(error, Reason::NotRegular);
         return std::nullopt;
     case ReadError::TooLarge:
         Refuse(error, Reason::TooLarge);

@@ -37,6 +37,8 @@ struct SetFileError {
         None,
         Missing,       // no such file
         Unreadable,    // detail: the system's reason
+        Folder,        // a folder
+        NotRegular,    // a FIFO, a device or a socket: never waited on
         TooLarge,      // more than kMaxSetFileBytes
         InvalidJson,   // detail: where and why
         NotASet,       // no "format": "wheel-set"
@@ -47,6 +49,7 @@ struct SetFileError {
         BadBox,        // detail: the value
         BoxTwice,      // box
         NoPicture,     // box
+        BadPicture,    // box: the picture's name holds a NUL
         BadRotate,     // box
         BadFit,        // box
         BadThreshold,  // box

@@ -15,6 +15,8 @@ QString Chinese(const SetFileError& e)
     case Reason::None: return {};
     case Reason::Missing: return QStringLiteral("文件不存在");
     case Reason::Unreadable: return QStringLiteral("文件无法读取");
+    case Reason::Folder: return QStringLiteral("是文件夹");
+    case Reason::NotRegular: return QStringLiteral("不是普通文件");
     case Reason::TooLarge: return QStringLiteral("文件太大（超过1 MB），不是图片组文件");
     case Reason::InvalidJson: return QStringLiteral("不是有效的JSON文件（%1）").arg(e.detail);
     case Reason::NotASet: return QStringLiteral("不是图片组文件");
@@ -25,6 +27,7 @@ QString Chinese(const SetFileError& e)
     case Reason::BadBox: return QStringLiteral("位置%1不是1到20之间的整数").arg(e.detail);
     case Reason::BoxTwice: return QStringLiteral("第%1幅出现了不止一次").arg(box);
     case Reason::NoPicture: return QStringLiteral("第%1幅没有指定图片").arg(box);
+    case Reason::BadPicture: return QStringLiteral("第%1幅的图片文件名含有空字符（NUL）").arg(box);
     case Reason::BadRotate: return QStringLiteral("第%1幅的旋转角度只能是0、90、180或270").arg(box);
     case Reason::BadFit: return QStringLiteral("第%1幅的fit只能是stretch、fit或crop").arg(box);
     case Reason::BadThreshold: return QStringLiteral("第%1幅的阈值只能是auto或0到254之间的整数").arg(box);
@@ -42,6 +45,8 @@ std::string English(const SetFileError& e)
     case Reason::None: return {};
     case Reason::Missing: return "no such file";
     case Reason::Unreadable: return "cannot be read: " + detail;
+    case Reason::Folder: return "it is a folder";
+    case Reason::NotRegular: return "it is not a regular file";
     case Reason::TooLarge: return "the file is too large for a picture set (over 1 MB)";
     case Reason::InvalidJson: return "not valid JSON (at character " + detail + ")";
     case Reason::NotASet: return "not a picture set (\"format\" is not \"wheel-set\")";
@@ -52,6 +57,7 @@ std::string English(const SetFileError& e)
     case Reason::BadBox: return "\"box\" " + detail + " is not a whole number from 1 to 20";
     case Reason::BoxTwice: return box + " is listed more than once";
     case Reason::NoPicture: return box + " names no picture";
+    case Reason::BadPicture: return box + ": the picture's name holds a NUL character";
     case Reason::BadRotate: return box + ": \"rotate\" must be 0, 90, 180 or 270";
     case Reason::BadFit: return box + ": \"fit\" must be stretch, fit or crop";
     case Reason::BadThreshold: return box + ": \"threshold\" must be auto or a whole number from 0 to 254";

@@ -175,6 +175,7 @@ const char* const kPatterns[] = {
     QT_TRANSLATE_NOOP("ShownText", "位置%1不是1到20之间的整数"),
     QT_TRANSLATE_NOOP("ShownText", "第%1幅出现了不止一次"),
     QT_TRANSLATE_NOOP("ShownText", "第%1幅没有指定图片"),
+    QT_TRANSLATE_NOOP("ShownText", "第%1幅的图片文件名含有空字符（NUL）"),
     QT_TRANSLATE_NOOP("ShownText", "第%1幅的旋转角度只能是0、90、180或270"),
     QT_TRANSLATE_NOOP("ShownText", "第%1幅的fit只能是stretch、fit或crop"),
     QT_TRANSLATE_NOOP("ShownText", "第%1幅的阈值只能是auto或0到254之间的整数"),

@@ -8,6 +8,7 @@
 
 namespace wheel {
 
-DecodedPicture DecodeJpeg(const std::string& path, int flags);
+// The decoder reads no further than `readLimit` bytes into the file.
+DecodedPicture DecodeJpeg(const std::string& path, int flags, std::uint64_t readLimit = UINT64_MAX);
 
 } // namespace wheel

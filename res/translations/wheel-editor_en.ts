@@ -767,6 +767,10 @@
         <translation>slot %1 names no picture</translation>
     </message>
     <message>
+        <source>第%1幅的图片文件名含有空字符（NUL）</source>
+        <translation>slot %1: the picture's name holds a NUL character</translation>
+    </message>
+    <message>
         <source>第%1幅的旋转角度只能是0、90、180或270</source>
         <translation>slot %1: "rotate" must be 0, 90, 180 or 270</translation>
     </message>

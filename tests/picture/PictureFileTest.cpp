@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -145,7 +147,38 @@ TEST_F(PictureFileTest, RefusesBadFilesWithTheirReason)
         EXPECT_TRUE(result.picture.work.empty()) << c.name;
     }
     EXPECT_EQ(wheel::LoadPicture(Path("nowhere.png")).error, LoadError::Missing);
-    EXPECT_EQ(wheel::LoadPicture(dir.string()).error, LoadError::Unreadable);
+    EXPECT_EQ(wheel::LoadPicture(dir.string()).error, LoadError::Folder);
+    // A FIFO is refused as it is, never opened to wait for a writer.
+    ASSERT_EQ(::mkfifo(Path("fifo.png").c_str(), 0600), 0);
+    EXPECT_EQ(wheel::LoadPicture(Path("fifo.png")).error, LoadError::NotRegular);
+}
+
+// A damaged file is refused in a time its size has no part in: here the
+// headers of a picture, then 8 GB of nothing (a sparse file). Walking or
+// decoding through it would outlast the test's time limit.
+TEST_F(PictureFileTest, HugeDamagedFilesAreRefusedWithoutReadingThemThrough)
+{
+    const std::vector<uchar> png = Encode(".png", Drawing(64, 48));
+    const std::vector<uchar> jpg = Encode(".jpg", Drawing(64, 48));
+    std::size_t scan = 0;  // where the JPEG's first scan starts
+    for (std::size_t i = 2; i + 1 < jpg.size() && !scan; ++i)
+        if (jpg[i] == 0xFF && jpg[i + 1] == 0xDA)
+            scan = i;
+    ASSERT_GT(scan, 0u);
+    const auto huge = [this](const std::string& name, std::vector<uchar> start) {
+        const std::string path = WriteBytes(name, start);
+        EXPECT_EQ(::truncate(path.c_str(), off_t(8) << 30), 0);
+        return path;
+    };
+    // After the PNG's header, a chunk whose type is no four letters.
+    EXPECT_EQ(wheel::LoadPicture(huge("zeros.png", {png.begin(), png.begin() + 33})).error, LoadError::DecodeFailed);
+    // A JPEG's tables and frame header, and no scan in the bytes that follow.
+    EXPECT_EQ(wheel::LoadPicture(huge("no-scan.jpg", {jpg.begin(), jpg.begin() + std::ptrdiff_t(scan)})).error,
+              LoadError::DecodeFailed);
+    // A scan's start, and nothing of it: the decoder reads no further than
+    // such a picture's data can take.
+    EXPECT_NE(wheel::LoadPicture(huge("empty-scan.jpg", {jpg.begin(), jpg.begin() + std::ptrdiff_t(scan) + 14})).error,
+              LoadError::None);
 }
 
 TEST_F(PictureFileTest, RefusesHugeDimensionsBeforeDecoding)

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -282,6 +283,18 @@ TEST_F(ProtocolCli, SeveralPicturesInOneDownload)
     EXPECT_TRUE(Has(RunWheelctl("--simulate download " + Quote(picture) + " --slots 1 " + Quote(second)
                                 + " --slots 3,1").out,
                     "box 1 is named twice"));
+}
+
+// A set file that is a FIFO or a folder is refused at once with one line.
+TEST_F(ProtocolCli, ASetFileThatIsNoRegularFileIsRefusedAtOnce)
+{
+    const std::string fifo = Path("fifo.wheelset");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto fromFifo = RunWheelctl("--simulate download-set " + Quote(fifo), true);
+    EXPECT_EQ(fromFifo.status, 1);
+    EXPECT_EQ(fromFifo.err, "wheelctl: " + fifo + ": cannot read the picture set: it is not a regular file\n");
+    const auto fromFolder = RunWheelctl("--simulate download-set " + Quote(dir.string()), true);
+    EXPECT_EQ(fromFolder.err, "wheelctl: " + dir.string() + ": cannot read the picture set: it is a folder\n");
 }
 
 TEST_F(ProtocolCli, WithoutAWheelLight)

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 using wheel::FitMode;
@@ -106,6 +108,7 @@ TEST_F(SetFile, EveryMalformedFileIsRefusedWithItsReason)
         {set(R"({"box": 2.5, "picture": "b.png"})"), Reason::BadBox, 0},
         {set(R"({"box": 1, "picture": "b.png"})"), Reason::BoxTwice, 1},
         {set(R"({"box": 4})"), Reason::NoPicture, 4},
+        {set(R"({"box": 4, "picture": "b.png\u0000.jpg"})"), Reason::BadPicture, 4},
         {set(R"({"box": 5, "picture": "b.png", "fit": "zoom"})"), Reason::BadFit, 5},
         {set(R"({"box": 6, "picture": "b.png", "rotate": 45})"), Reason::BadRotate, 6},
         {set(R"({"box": 6, "picture": "b.png", "rotate": "90"})"), Reason::BadRotate, 6},
@@ -126,6 +129,12 @@ TEST_F(SetFile, EveryMalformedFileIsRefusedWithItsReason)
     wheel::SetFileError error;
     EXPECT_FALSE(wheel::ReadSetFile(Path(QStringLiteral("none.wheelset")), &error));
     EXPECT_EQ(error.reason, Reason::Missing);
+    // What is no regular file is named as such, and a FIFO never waited on.
+    EXPECT_FALSE(wheel::ReadSetFile(dir.path(), &error));
+    EXPECT_EQ(wheel::SetFileErrorTextEnglish(QStringLiteral("x"), error), "x: cannot read the picture set: it is a folder");
+    ASSERT_EQ(::mkfifo(Path(QStringLiteral("fifo.wheelset")).toLocal8Bit().constData(), 0600), 0);
+    EXPECT_FALSE(wheel::ReadSetFile(Path(QStringLiteral("fifo.wheelset")), &error));
+    EXPECT_EQ(error.reason, Reason::NotRegular);
 
     // One message naming the file and the reason.
     Write(QStringLiteral("bad.wheelset"), set(R"({"box": 6, "picture": "b.png", "rotate": 45})"));
