@@ -44,4 +44,12 @@ inline constexpr const char* kPreviewFileName = "%1-风火轮.png";
 inline constexpr const char* kCannotExportText = "无法写入预览图“%1”：%2";
 inline constexpr const char* kCannotAdjustText = "内存不足，无法这样调整图片";
 
+// Closing the editor during a download.
+inline constexpr const char* kQuitDuringDownloadText =
+    "正在下载图片。现在退出的话，下载会在当前这一步完成后停止：风火轮已确认收到的图片会记录下来，"
+    "正在写入的那一幅将成为未知。\n要停止下载并退出吗？";
+inline constexpr const char* kStopAndQuitButton = "停止下载并退出";
+inline constexpr const char* kKeepDownloadingButton = "继续下载";
+inline constexpr const char* kQuitDuringDownloadName = "下载时退出";
+
 } // namespace wheel

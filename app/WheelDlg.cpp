@@ -15,6 +15,7 @@
 #include "diy/DiyRoundTrip.h"
 #include "io/LocalPath.h"
 #include "picture/PictureFile.h"
+#include "picture/PictureLoader.h"
 #include "protocol/SlotHelpDlg.h"
 #include "protocol/SlotTable.h"
 #include "texts/AppTitle.h"
@@ -88,6 +89,11 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     // The menu's device entries follow their buttons (EnableOperationButtons);
     // a running operation holds adjusting.
     connect(m_device.get(), &CDeviceOperations::operationChanged, this, &CWheelDlg::UpdatePictureActions);
+    // Closing waited for a download to stop.
+    connect(m_device.get(), &CDeviceOperations::operationChanged, this, [this](bool running) {
+        if (!running && m_bClosing)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
     UpdatePictureActions();
     OnInitDialog();
 }
@@ -207,26 +213,6 @@ void CWheelDlg::ClearLog()
 
 // ---- picture ---------------------------------------------------------------
 
-void CWheelDlg::OnOpenPicture()
-{
-    const QStringList filters = wheel::PictureFileFilters();
-    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kOpenDialogCaption), filters);
-    if (path.isEmpty())
-        return;
-    OpenPictureFile(path);
-}
-
-bool CWheelDlg::OpenPictureFile(const QString& path)
-{
-    // The path names the picture on show, so a file that fails to load
-    // leaves the previous path with the previous picture.
-    if (!LoadPictureFile(path))
-        return false;
-    m_strPicturePath = path;
-    wheel::AddRecentPicture(QFileInfo(path).absoluteFilePath());
-    return true;
-}
-
 void CWheelDlg::OpenFiles(const QStringList& paths)
 {
     if (paths.isEmpty())
@@ -276,35 +262,6 @@ CSetWindow* CWheelDlg::OpenSetWindow()
     m_setWindow->raise();
     m_setWindow->activateWindow();
     return m_setWindow;
-}
-
-void CWheelDlg::LoadPicture(QString path)
-{
-    LoadPictureFile(path);
-}
-
-bool CWheelDlg::LoadPictureFile(const QString& path)
-{
-    // The full-size grey picture stays, so that the picture can be adjusted.
-    wheel::LoadOptions options;
-    options.keepGray = true;
-    wheel::LoadResult result = wheel::LoadPicture(wheel::LocalPath(path), options);
-    if (!result) {
-        wheel::MessageBox::Show(this,
-                                QStringLiteral("无法打开图片“%1”：%2")
-                                    .arg(path, QString::fromStdString(wheel::LoadErrorText(result.error))),
-                                QString::fromUtf8(wheel::kCaptionHint));
-        return false;
-    }
-    m_picture.SetPicture(std::move(result.picture));
-    m_strShownPicturePath = path;
-    DrawImageToControl(m_picture.Shown(), m_staticOriginal);
-    m_bPreviewDone = 0;
-    m_bPictureLoaded = 1;
-    RenderWheel();
-    ShowAdjustmentsTarget();
-    UpdatePictureActions();
-    return true;
 }
 
 void CWheelDlg::RenderWheel()
@@ -366,12 +323,35 @@ void CWheelDlg::OnTimer()
 
 void CWheelDlg::closeEvent(QCloseEvent* event)
 {
+    // A download is not cut off half way: asked first, it stops after the
+    // report in flight, so that the record keeps what the wheel light
+    // confirmed, and the window closes once it has.
+    if (m_device->Protocol().CurrentOperation() == wheel::WheelProtocol::Operation::Download) {
+        event->ignore();
+        if (m_bClosing)
+            return;
+        const int answer = wheel::QuestionBox::Ask(
+            this, QString::fromUtf8(wheel::kQuitDuringDownloadText), QString::fromUtf8(wheel::kCaptionHint),
+            {QString::fromUtf8(wheel::kStopAndQuitButton), QString::fromUtf8(wheel::kKeepDownloadingButton)},
+            QString::fromUtf8(wheel::kQuitDuringDownloadName));
+        if (answer != 0 || m_device->Protocol().CurrentOperation() != wheel::WheelProtocol::Operation::Download) {
+            if (answer == 0)
+                QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);  // it ended meanwhile
+            return;
+        }
+        m_bClosing = true;
+        m_device->Protocol().RequestStop();
+        return;
+    }
     // A picture set with unsaved changes is saved or dropped first, or the
     // editor stays.
     if (m_setWindow && !m_setWindow->close()) {
+        m_bClosing = false;
         event->ignore();
         return;
     }
+    // A picture still loading is left behind, not waited for.
+    CancelPictureLoad();
     OnClose();
     QDialog::closeEvent(event);
 }

@@ -13,6 +13,8 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +30,8 @@ class QTimer;
 class WheelDlgDevice;
 
 namespace wheel {
+class PictureLoader;
+struct LoadResult;
 struct ProtocolInputs;
 struct SlotNames;
 struct SlotPicture;
@@ -63,7 +67,11 @@ public:
 
     // Loads a picture file, shows it and renders its preview and frame. A file
     // that cannot be loaded is named in a message box and changes nothing.
+    // The file is read and decoded on a thread of its own: the picture shows
+    // once it is ready (PictureLoading() until then), unless a newer load
+    // came meanwhile.
     void LoadPicture(QString path);
+    bool PictureLoading() const;
 
     // The files named on the command line or by the file manager, relative to
     // the working folder: the first opens (a picture here, a picture set in
@@ -114,6 +122,10 @@ public:
     int m_bPreviewDone = 0;
     int m_bPictureLoaded = 0;
     int m_bConnected = 0;
+
+signals:
+    // A picture load ended: shown, refused, superseded or cancelled.
+    void pictureLoadEnded();
 
 public slots:
     void ClearLog();
@@ -169,9 +181,16 @@ private:
     bool ApplyAdjustments(const wheel::PictureAdjustments& wanted);
 
     CSetWindow* MakeSetWindow();
-    bool LoadPictureFile(const QString& path);
-    // A picture chosen by the user, in the dialog or by dropping it.
-    bool OpenPictureFile(const QString& path);
+    // A picture chosen by the user, in the dialog, the recent pictures, by
+    // dropping it or on the command line; `refused` runs when it is not
+    // loaded.
+    void OpenPictureFile(const QString& path, std::function<void()> refused = {});
+    // Loads off the window's thread; `then` runs on the window's thread with
+    // whether the picture loaded, unless a newer load or a cancel came first.
+    void StartPictureLoad(const QString& path, std::function<void(bool loaded)> then);
+    void CancelPictureLoad();
+    void EndPictureLoad();
+    bool ShowLoadedPicture(const QString& path, wheel::LoadResult result);
     void AppendLogLine(const QString& line);
     wheel::ControlState ReadControlState() const;
     void ApplyControlState(const wheel::ControlState& state);
@@ -191,5 +210,11 @@ private:
     QPointer<CSetWindow> m_setWindow;           // deletes itself when closed
     QString m_strShownPicturePath;   // the file of the picture on show, DIY drawings too
     bool m_bStarted = false;   // the first show's start-up has run
+    std::unique_ptr<wheel::PictureLoader> m_loader;  // made with the first load
+    std::uint64_t m_nPictureLoad = 0;  // the load whose picture is to show
+    bool m_bBusyCursor = false;  // a load runs whose picture has not been shown (or refused) yet
+    // Closing during a download: it stops after the report in flight, then
+    // the window closes.
+    bool m_bClosing = false;
     std::unique_ptr<WheelDlgDevice> m_device;  // last: goes first, threads stopped
 };

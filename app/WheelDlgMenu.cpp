@@ -140,13 +140,6 @@ void CWheelDlg::OnResetAdjustments()
         ShowAdjustmentsTarget();
 }
 
-void CWheelDlg::OnOpenRecent(const QString& path)
-{
-    // Refused with the usual message; a file that is gone leaves the list.
-    if (!OpenPictureFile(path) && !QFileInfo::exists(path))
-        wheel::RemoveRecentPicture(path);
-}
-
 void CWheelDlg::OnExportPreview()
 {
     if (!m_bPictureLoaded || !m_picture.PreviewDone())

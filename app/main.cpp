@@ -1,9 +1,11 @@
 #include "app/AppOptions.h"
 #include "app/WheelApp.h"
+#include "picture/PictureLoader.h"
 
 #include <QStringList>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -19,5 +21,13 @@ int main(int argc, char** argv)
     }
 
     CWheelApp app(argc, argv);
-    return app.InitInstance();
+    const int status = app.InitInstance();
+    // A picture still loading when the window closed is not waited for: the
+    // program ends at once, without the static destructors the load may
+    // still be using.
+    if (wheel::PictureLoader::Abandoned() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -81,7 +81,7 @@ void MessageBox::ClearRecorded()
 }
 
 int QuestionBox::Ask(QWidget* parent, const QString& shownText, const QString& shownCaption,
-                     const QStringList& buttons)
+                     const QStringList& buttons, const QString& accessibleName)
 {
     const QString text = TranslateShown(shownText);
     const QString caption = TranslateShown(shownCaption);
@@ -96,6 +96,8 @@ int QuestionBox::Ask(QWidget* parent, const QString& shownText, const QString& s
         }
     }
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, parent);
+    box.setAccessibleName(accessibleName.isEmpty() ? caption : TranslateShown(accessibleName));
+    box.setAccessibleDescription(text);
     std::vector<QPushButton*> shown;
     for (int i = 0; i <= cancel; ++i) {
         const auto role = i == 0 ? QMessageBox::AcceptRole : i == cancel ? QMessageBox::RejectRole : QMessageBox::DestructiveRole;

@@ -36,8 +36,11 @@ public:
 // window's close button choose it).
 class QuestionBox {
 public:
-    // The index of the button chosen.
-    static int Ask(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons);
+    // The index of the button chosen. `accessibleName` (given in Chinese,
+    // shown translated) names the question for screen readers; the caption
+    // does when it is empty.
+    static int Ask(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons,
+                   const QString& accessibleName = {});
 
     // Test hook: while message boxes are recorded, questions are recorded
     // too (their text and caption, in MessageBox::Recorded() order) and

@@ -37,6 +37,10 @@ constexpr const char* kDownloadTimeoutBox = "下载失败，风火轮没有应�
 constexpr const char* kCalibrationTimeoutLog = "风火轮没有应答，校准失败";
 constexpr const char* kCalibrationTimeoutBox = "校准失败，风火轮没有应答!";
 
+// An operation stopped on request (the editor closing, wheelctl interrupted).
+constexpr const char* kDownloadStopped = "下载已停止";
+constexpr const char* kCalibrationStopped = "校准已停止";
+
 } // namespace
 
 WheelProtocol::WheelProtocol(IReportLink& link, IProtocolView& view, Clock clock)
@@ -339,6 +343,12 @@ void WheelProtocol::OnAnswer(std::uint8_t code)
             if (code == AnswerNext) {
                 if (m_nChunk + 1 >= kChunksPerBlock)
                     return;  // the block is complete; only 0x44 may follow
+                if (m_bStopRequested) {
+                    ResetCounters();
+                    m_view.AppendLog(kCalibrationStopped, true);
+                    FinishOperation(Result::Stopped);
+                    return;
+                }
                 ++m_nChunk;
                 next = SendCalibrationReport();
             } else {
@@ -350,6 +360,10 @@ void WheelProtocol::OnAnswer(std::uint8_t code)
         } else if (code == AnswerNext) {
             if (m_nChunk + 1 >= kChunksPerBlock)
                 return;
+            if (m_bStopRequested) {
+                StopDownload(true);
+                return;
+            }
             ++m_nChunk;
             next = SendDownloadReport();
         } else {
@@ -357,6 +371,10 @@ void WheelProtocol::OnAnswer(std::uint8_t code)
             m_nChunk = 0;
             m_nPercent = m_nPicture * 100 / m_nSlotCount;
             m_view.SetProgress(m_nPercent);
+            if (m_nPicture < m_nSlotCount && m_bStopRequested) {
+                StopDownload(false);
+                return;
+            }
             if (m_nPicture < m_nSlotCount) {
                 next = SendDownloadReport();
             } else {
@@ -405,6 +423,21 @@ void WheelProtocol::Tick()
     FinishOperation(Result::TimedOut);
 }
 
+void WheelProtocol::RequestStop()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_bDownloading || m_bCalibrating)
+        m_bStopRequested = true;
+}
+
+void WheelProtocol::StopDownload(bool midPicture)
+{
+    m_view.DownloadEnded(Outcome(midPicture));
+    ResetCounters();
+    m_view.AppendLog(kDownloadStopped, true);
+    FinishOperation(Result::Stopped);
+}
+
 void WheelProtocol::ResetCounters()
 {
     m_nSlotCount = 0;
@@ -412,6 +445,7 @@ void WheelProtocol::ResetCounters()
     m_nChunk = 0;
     m_bDownloading = 0;
     m_bCalibrating = 0;
+    m_bStopRequested = false;
 }
 
 void WheelProtocol::FinishOperation(Result result)

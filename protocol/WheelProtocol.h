@@ -45,7 +45,7 @@ public:
     static constexpr std::chrono::seconds kAnswerTimeout{5};
 
     enum class Operation { None, Download, Calibration };
-    enum class Result { None, Succeeded, DeviceRemoved, TimedOut };
+    enum class Result { None, Succeeded, DeviceRemoved, TimedOut, Stopped };
 
     WheelProtocol(IReportLink& link, IProtocolView& view, Clock clock = &std::chrono::steady_clock::now);
     WheelProtocol(const WheelProtocol&) = delete;
@@ -83,6 +83,14 @@ public:
     // The wheel light was pulled out (the link has already closed itself).
     void OnDeviceRemoved();
 
+    // Stops the running operation after the report in flight: its answer is
+    // taken in and nothing more is sent. A download's confirmed pictures
+    // stand and the one being sent is unfinished (DownloadEnded); the log
+    // says that it stopped, and the operation ends as Stopped. An answer that
+    // completes the operation completes it as usual. Nothing when no
+    // operation runs. Any thread.
+    void RequestStop();
+
     // Watchdog: ends an operation whose device has not answered for
     // kAnswerTimeout. The owner calls it periodically (the window's timer,
     // wheelctl's wait loop).
@@ -117,6 +125,7 @@ private:
     Report SendDownloadReport();      // lock held
     Report SendCalibrationReport();   // lock held
     void FinishOperation(Result result);  // lock held
+    void StopDownload(bool midPicture);  // lock held
     void ResetCounters();  // lock held
     void Send(const Report& report);
 
@@ -141,6 +150,7 @@ private:
     std::vector<SlotPicture> m_pictures;  // the running download's, in sending order
     std::chrono::steady_clock::time_point m_lastAnswer{};
     Result m_lastResult = Result::None;
+    bool m_bStopRequested = false;
 };
 
 } // namespace wheel

@@ -91,6 +91,13 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("ShownText", "下载失败，风火轮没有应答!"),
     QT_TRANSLATE_NOOP("ShownText", "风火轮没有应答，校准失败"),
     QT_TRANSLATE_NOOP("ShownText", "校准失败，风火轮没有应答!"),
+    QT_TRANSLATE_NOOP("ShownText", "下载已停止"),
+    QT_TRANSLATE_NOOP("ShownText", "正在下载图片。现在退出的话，下载会在当前这一步完成后停止：风火轮已确认收到的图片会记录下来，"
+          "正在写入的那一幅将成为未知。\n要停止下载并退出吗？"),
+    QT_TRANSLATE_NOOP("ShownText", "停止下载并退出"),
+    QT_TRANSLATE_NOOP("ShownText", "继续下载"),
+    QT_TRANSLATE_NOOP("ShownText", "下载时退出"),
+    QT_TRANSLATE_NOOP("ShownText", "校准已停止"),
     // DIY drawing
     QT_TRANSLATE_NOOP("ShownText", "读取位图文件出错"),
     QT_TRANSLATE_NOOP("ShownText", "本文件不是位图图片"),

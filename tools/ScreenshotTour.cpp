@@ -285,6 +285,7 @@ void Tour(CWheelDlg& dlg, const QString& sample, const QString& setFile)
 
     wheel::FileDialog::SetNextFileName(sample);
     Click(&dlg, "btnOpenPicture");
+    WaitUntil([&] { return !dlg.PictureLoading(); });
     if (!dlg.m_bPictureLoaded)
         Fail(QStringLiteral("the sample did not load: ") + sample);
     Save(&dlg, "02-picture-opened");
@@ -398,6 +399,7 @@ int main(int argc, char** argv)
         QTest::qWaitForWindowExposed(&dlg);
         wheel::FileDialog::SetNextFileName(args.at(2));
         Click(&dlg, "btnOpenPicture");
+        WaitUntil([&] { return !dlg.PictureLoading(); });
         Click(&dlg, "chkSlot1");
         wheel::MessageBox::ClearRecorded();
         Click(&dlg, "btnDownload");

@@ -575,6 +575,32 @@
         <translation>Calibration failed: the wheel light does not answer!</translation>
     </message>
     <message>
+        <source>下载已停止</source>
+        <translation>Download stopped</translation>
+    </message>
+    <message>
+        <source>校准已停止</source>
+        <translation>Calibration stopped</translation>
+    </message>
+    <message>
+        <source>正在下载图片。现在退出的话，下载会在当前这一步完成后停止：风火轮已确认收到的图片会记录下来，正在写入的那一幅将成为未知。
+要停止下载并退出吗？</source>
+        <translation>A download is running. If you quit now, it stops once the current step is done: the pictures the wheel light has confirmed are recorded, and the one being written becomes unknown.
+Stop the download and quit?</translation>
+    </message>
+    <message>
+        <source>停止下载并退出</source>
+        <translation>Stop and quit</translation>
+    </message>
+    <message>
+        <source>继续下载</source>
+        <translation>Keep downloading</translation>
+    </message>
+    <message>
+        <source>下载时退出</source>
+        <translation>Quit during a download</translation>
+    </message>
+    <message>
         <source>下载进度:%1%</source>
         <translation>Progress:%1%</translation>
     </message>

@@ -61,6 +61,7 @@ protected:
         QCoreApplication::sendEvent(target, &drop);
         QCoreApplication::processEvents();   // the open runs after the drop
         QCoreApplication::processEvents();
+        EXPECT_TRUE(wheeltest::WaitUntil([&] { return !dlg->PictureLoading(); }));  // and loads on a thread
         return accepted;
     }
 
@@ -96,6 +97,7 @@ TEST_F(PictureDropTest, DroppedPictureLoadsAsTheOpenButtonDoes)
     CWheelDlg opened(wheeltest::NoWheelLight());
     wheel::FileDialog::SetNextFileName(Sample());
     QTest::mouseClick(opened.findChild<QPushButton*>(QStringLiteral("btnOpenPicture")), Qt::LeftButton);
+    ASSERT_TRUE(wheeltest::WaitUntil([&] { return !opened.PictureLoading(); }));
     ASSERT_TRUE(opened.m_bPictureLoaded);
 
     EXPECT_TRUE(DropFiles(dlg.get(), {Sample()}));
@@ -117,6 +119,7 @@ TEST_F(PictureDropTest, DroppedNonPictureIsRefusedWithTheOpenMessage)
     CWheelDlg opened(wheeltest::NoWheelLight());
     wheel::FileDialog::SetNextFileName(bad);
     QTest::mouseClick(opened.findChild<QPushButton*>(QStringLiteral("btnOpenPicture")), Qt::LeftButton);
+    ASSERT_TRUE(wheeltest::WaitUntil([&] { return !opened.PictureLoading(); }));
     const auto openMessages = wheel::MessageBox::Recorded();
     ASSERT_EQ(openMessages.size(), 1u);
     wheel::MessageBox::ClearRecorded();

@@ -173,6 +173,7 @@ TEST_F(SetWindowTest, DownloadAllSendsTheCellsAndShowsWhatTheWheelHolds)
     for (int n = 1; n <= 3; ++n) {
         pictures.push_back(Picture(n));
         dlg->LoadPicture(pictures.back());
+        ASSERT_TRUE(WaitUntil([&] { return !dlg->PictureLoading(); }));
         expected.push_back(dlg->Picture().Block());
     }
     ASSERT_TRUE(Drop(window, 2, {pictures[0], pictures[1], pictures[2]}));
@@ -294,6 +295,8 @@ TEST_F(SetWindowTest, WheelsPicturesSavedAsASetAskBeforeReplacing)
     EXPECT_TRUE(wheel::MessageBox::Recorded()[0].text.startsWith(QStringLiteral("还不知道风火轮上有哪些图片")));
 
     dlg->LoadPicture(Picture(2));
+
+    ASSERT_TRUE(WaitUntil([&] { return !dlg->PictureLoading(); }));
     const wheel::TransferBlock sent = dlg->Picture().Block();
     QTest::mouseClick(dlg->findChild<QCheckBox*>(QStringLiteral("chkSlot2")), Qt::LeftButton);
     QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("btnDownload")), Qt::LeftButton);
@@ -321,6 +324,7 @@ TEST_F(SetWindowTest, WheelsPicturesSavedAsASetAskBeforeReplacing)
     ASSERT_TRUE(set->Cell(2).has_value());
     EXPECT_EQ(set->Cell(2)->picture, png);
     dlg->LoadPicture(png);
+    ASSERT_TRUE(WaitUntil([&] { return !dlg->PictureLoading(); }));
     EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + wheel::kFrameBytes, dlg->Picture().Block().begin()));
 }
 

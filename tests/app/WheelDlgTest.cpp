@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,10 +169,14 @@ protected:
         return Write(QStringLiteral("black.bmp"), cv::Mat(120, 160, CV_8UC3, cv::Scalar(0, 0, 0)));
     }
 
+    // Pictures load on a thread of their own: until the load has ended.
+    void Loaded() { EXPECT_TRUE(WaitUntil([&] { return !dlg->PictureLoading(); })); }
+
     void Open(const QString& path)
     {
         wheel::FileDialog::SetNextFileName(path);
         QTest::mouseClick(Find<QPushButton>("btnOpenPicture"), Qt::LeftButton);
+        Loaded();
     }
 
     QImage GrabOriginal() { return Find<CPictureArea>("picOriginal")->grab().toImage(); }
@@ -295,6 +300,34 @@ TEST_F(WheelDlgTest, AreasStayEmptyUntilAPictureIsLoaded)
     EXPECT_TRUE(Uniform(GrabPreview()));
 }
 
+// Pictures load off the window's thread under a busy cursor; the newer of
+// two loads is the one shown, and closing the window drops a load still
+// running.
+TEST_F(WheelDlgTest, ANewerLoadSupersedesAnOlderOneAndClosingDropsIt)
+{
+    const QString first = RedBluePicture();
+    const QString second = BlackPicture();
+    wheel::FileDialog::SetNextFileName(first);
+    QTest::mouseClick(Find<QPushButton>("btnOpenPicture"), Qt::LeftButton);
+    EXPECT_TRUE(dlg->PictureLoading());
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    Open(second);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    QTest::qWait(50);  // whatever the first load still had to say
+    EXPECT_EQ(dlg->m_strPicturePath, second);
+    EXPECT_EQ(wheel::RecentPictures().value(0), second);
+    EXPECT_TRUE(wheel::MessageBox::Recorded().empty());
+
+    dlg->LoadPicture(first);
+    dlg->close();
+    EXPECT_FALSE(dlg->PictureLoading());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    QTest::qWait(50);
+    EXPECT_EQ(dlg->m_strPicturePath, second);
+    EXPECT_TRUE(Uniform(GrabOriginal()));  // black, not red and blue
+}
+
 TEST_F(WheelDlgTest, LoadingDrawsBothAreas)
 {
     const QString path = RedBluePicture();
@@ -404,6 +437,7 @@ TEST_F(WheelDlgTest, FilesNamedAtStart)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     dlg->OpenFiles({QStringLiteral("redblue.png"), QStringLiteral("b.png"), QStringLiteral("c.wheelset")});
     QDir::setCurrent(cwd);
+    Loaded();
     EXPECT_EQ(dlg->m_bPictureLoaded, 1);
     EXPECT_EQ(dlg->m_strPicturePath, good);
     auto shown = wheel::MessageBox::Recorded();
@@ -703,6 +737,7 @@ TEST_F(WheelDlgTest, MenuExportsThePreviewAndForgetsMissingPictures)
     QMenu* recent = dlg->MenuBar()->RecentMenu();
     emit recent->aboutToShow();
     recent->actions().at(1)->trigger();
+    Loaded();
     const auto shown = wheel::MessageBox::Recorded();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, QStringLiteral("无法打开图片“%1”：文件不存在").arg(redBlue));

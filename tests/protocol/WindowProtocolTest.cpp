@@ -77,6 +77,7 @@ protected:
         const QString path = dir.filePath("ring.png");
         ASSERT_TRUE(cv::imwrite(path.toStdString(), drawing));
         window->LoadPicture(path);
+        ASSERT_TRUE(WaitUntil([&] { return !window->PictureLoading(); }));
         ASSERT_EQ(window->m_bPictureLoaded, 1);
     }
     bool BoxShown(const QString& text)
@@ -314,6 +315,54 @@ TEST_F(WindowProtocol, SelectionHelpOpensTheHelpBox)
     });
     Click("btnSelectionHelp");
     EXPECT_TRUE(seen);
+}
+
+// Closing the editor during a download asks first. Going on with the
+// download changes nothing; quitting stops it after the report in flight,
+// the record keeps the pictures the wheel light confirmed (the one being
+// written unknown, none left "being written"), and then the window closes.
+TEST_F(WindowProtocol, ClosingDuringADownloadAsksThenStopsAfterTheReportInFlight)
+{
+    const QString recordPath = window->Device()->RecordPath();
+    QFile::remove(recordPath);
+    LoadPicture();
+    Click("btnSelectAll");
+    wheel::SimulatedWheelLight::Faults slow;
+    slow.latency = std::chrono::milliseconds(10);
+    device->Simulated()->SetFaults(slow);
+    Click("btnDownload");
+    auto* progress = Find<QProgressBar>("progressDownload");
+    ASSERT_TRUE(WaitUntil([&] { return progress->value() >= 10; }));
+
+    wheel::QuestionBox::SetNextAnswer(1);  // keep downloading
+    EXPECT_FALSE(window->close());
+    ASSERT_FALSE(wheel::MessageBox::Recorded().empty());
+    EXPECT_TRUE(wheel::MessageBox::Recorded().back().text.startsWith(U("正在下载图片。现在退出的话")));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(device->OperationRunning());
+
+    wheel::QuestionBox::SetNextAnswer(0);  // stop and quit
+    window->close();
+    ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
+    const QString log = Find<QPlainTextEdit>("editLog")->toPlainText();
+    EXPECT_TRUE(log.contains(U("下载已停止"))) << log.toStdString();
+    EXPECT_FALSE(BoxShown(U("图片下载完成!")));
+    const int reports = device->Simulated()->ReportsTaken();
+    window.reset();  // the record writer finishes first
+
+    const wheel::WheelRecord record = wheel::ReadRecord(recordPath);
+    int known = 0;
+    for (int box = 1; box <= 20; ++box) {
+        EXPECT_FALSE(record.Box(box).writing) << box;
+        if (record.Box(box).Holds()) {
+            EXPECT_EQ(box, known + 1) << "the boxes go out in order";
+            ++known;
+        }
+    }
+    EXPECT_GE(known, 2);
+    EXPECT_LT(known, 20);
+    // Nothing went out after the answer that was awaited when it stopped.
+    EXPECT_LE(reports, 8 * (known + 1));
 }
 
 } // namespace
