@@ -1,6 +1,7 @@
 #include "cli/DeviceSession.h"
 
 #include "cli/Backend.h"
+#include "cli/StopSignals.h"
 #include "io/OutputFile.h"
 #include "usb/HotplugMonitor.h"
 
@@ -78,7 +79,8 @@ private:
 
 DeviceSession::DeviceSession(const Context& context, const std::optional<std::string>& transcriptPath,
                              std::string operation)
-    : m_operation(std::move(operation))
+    : m_signals(std::make_unique<StopSignals>())
+    , m_operation(std::move(operation))
     , m_simulated(context.simulate != wheel::Simulation::Off)
     , m_backend(MakeBackend(context))
 {
@@ -142,14 +144,23 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
         return 1;
     HandleChanges();
     const bool started = start(*m_protocol);
+    bool stopping = false;
     while (started && !m_protocol->WaitForIdle(std::chrono::milliseconds(20))) {
         if (m_monitor)
             QCoreApplication::processEvents();
         HandleChanges();
+        if (!stopping && m_signals->Poll()) {
+            m_protocol->RequestStop();
+            stopping = true;
+        }
         m_protocol->Tick();
     }
     UpdateRecord();
     const bool succeeded = started && m_protocol->LastResult() == wheel::WheelProtocol::Result::Succeeded;
+    // Interrupted: the transcript and the record are written, then the
+    // status says so (130 for SIGINT, 143 for SIGTERM).
+    const int interrupted = m_signals->Poll();
+    const auto status = [&](bool ok) { return interrupted ? StopSignals::ExitStatus(interrupted) : ok ? 0 : 1; };
     if (m_recording) {
         const std::string text = m_recording->Text();
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
@@ -158,10 +169,10 @@ int DeviceSession::Run(const std::function<bool(wheel::WheelProtocol&)>& start)
             // The wheel light's own result stands apart from the transcript's.
             Fail(OutputFailure(error, "transcript"));
             Fail("the " + m_operation + (succeeded ? " itself succeeded" : " itself failed"));
-            return 1;
+            return status(false);
         }
     }
-    return succeeded ? 0 : 1;
+    return status(succeeded);
 }
 
 void DeviceSession::KeepRecord(wheel::SlotNames names)

@@ -22,6 +22,8 @@ namespace wheel { class HotplugMonitor; class OutputFiles; }
 
 namespace wheelctl {
 
+class StopSignals;
+
 // One transcript line: "out" or "in", a space, the bytes as two-digit
 // lowercase hex separated by single spaces.
 std::string TranscriptLine(bool out, std::span<const std::uint8_t> bytes);
@@ -46,7 +48,8 @@ public:
 
     // Starts an operation with `start` (on this thread, as the window's
     // handlers do), then waits for it to end while the watchdog ticks and
-    // removals are handled. Exit status: 0 when it succeeded, else 1.
+    // removals are handled. Exit status: 0 when it succeeded, else 1; 130 or
+    // 143 when SIGINT or SIGTERM stopped it after the report in flight.
     int Run(const std::function<bool(wheel::WheelProtocol&)>& start);
 
     // ILinkHost
@@ -71,6 +74,8 @@ private:
     void HandleChanges();
     void UpdateRecord();
 
+    // First: held back before any thread of the session starts.
+    std::unique_ptr<StopSignals> m_signals;
     bool m_ok = true;
     std::string m_operation;
     bool m_simulated = false;

@@ -39,7 +39,9 @@ void PrintHelp(std::ostream& out)
         << wheelctl::OptionsHelp(wheelctl::GlobalOptions()) << "\nCommands:\n";
     for (const auto& c : commands)
         out << "  wheelctl " << c.synopsis << "\n" << wheelctl::CommandHelp(c) << "\n";
-    out << "Exit status: 0 on success, 1 on failure, 2 on a usage error.\n";
+    out << "Exit status: 0 on success, 1 on failure, 2 on a usage error; 130 or 143\n"
+           "when SIGINT or SIGTERM stopped an operation of the wheel light (it stops\n"
+           "after the report in flight; the record keeps what the wheel light confirmed).\n";
 }
 
 } // namespace

@@ -302,4 +302,76 @@ TEST_F(ProtocolTest, DownloadAndCalibrationRefuseEachOther)
     EXPECT_EQ(protocol.LastResult(), wheel::WheelProtocol::Result::Succeeded);
 }
 
+// A view that keeps what each download left in the slots.
+class OutcomeView : public RecordingView {
+public:
+    void DownloadEnded(const wheel::DownloadOutcome& outcome) override { outcomes.push_back(outcome); }
+    std::vector<wheel::DownloadOutcome> outcomes;
+};
+
+std::vector<std::uint8_t> Slots(const std::vector<wheel::SlotPicture>& pictures)
+{
+    std::vector<std::uint8_t> slots;
+    for (const auto& p : pictures)
+        slots.push_back(p.slot);
+    return slots;
+}
+
+// Asked to stop, a download takes in the answer to the report in flight and
+// sends nothing more: the pictures confirmed stand, the one half sent is
+// unfinished, one whose last answer came is confirmed and the next one never
+// started. The answer that ends the download ends it as usual.
+TEST(ProtocolStop, ADownloadStopsAfterTheReportInFlight)
+{
+    OutcomeView view;
+    FakeWheel wheel(view);
+    wheel::WheelProtocol protocol(wheel, view);
+    wheel::ProtocolInputs values;
+    values.m_bPictureLoaded = 1;
+    values.m_slotChecks = wheel::SlotChecksFromLabels({2, 5, 9});
+    wheel::TransferBlock block = wheeltest::RenderedBlock();
+    using Result = wheel::WheelProtocol::Result;
+
+    protocol.RequestStop();  // nothing runs: nothing to stop
+    for (const int answered : {10, 7}) {
+        SCOPED_TRACE(answered);
+        wheel.ClearSent();
+        view.outcomes.clear();
+        ASSERT_TRUE(protocol.OnDownload(values, block));
+        ASSERT_EQ(wheel.Pump(protocol, answered), answered);
+        view.Take();
+        protocol.RequestStop();
+        wheel.Pump(protocol);
+        EXPECT_EQ(wheel.Sent().size(), std::size_t(answered + 1));
+        EXPECT_EQ(protocol.LastResult(), Result::Stopped);
+        EXPECT_EQ(protocol.CurrentOperation(), wheel::WheelProtocol::Operation::None);
+        ASSERT_EQ(view.outcomes.size(), 1u);
+        EXPECT_EQ(Slots(view.outcomes[0].confirmed), std::vector<std::uint8_t>{2});
+        const std::vector<std::uint8_t> unfinished = answered == 10 ? std::vector<std::uint8_t>{5}
+                                                                    : std::vector<std::uint8_t>{};
+        EXPECT_EQ(view.outcomes[0].unfinished, unfinished);
+        const auto events = view.Take();
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(events[events.size() - 2], "log: 下载已停止");
+        EXPECT_EQ(events.back(), "buttons: on");
+    }
+
+    // Stopped while the last report is out: its answer completes the download.
+    ASSERT_TRUE(protocol.OnDownload(values, block));
+    ASSERT_EQ(wheel.Pump(protocol, 23), 23);
+    protocol.RequestStop();
+    wheel.Pump(protocol);
+    EXPECT_EQ(protocol.LastResult(), Result::Succeeded);
+
+    // A calibration stops the same way.
+    values.m_nAngle = 30;
+    values.angleText = "30";
+    ASSERT_TRUE(protocol.OnCalibrate(values, block));
+    ASSERT_EQ(wheel.Pump(protocol, 3), 3);
+    protocol.RequestStop();
+    wheel.Pump(protocol);
+    EXPECT_EQ(protocol.LastResult(), Result::Stopped);
+    EXPECT_EQ(view.With("log: ").back(), "log: 校准已停止");
+}
+
 } // namespace
