@@ -1,24 +1,10 @@
 #include "cli/Backend.h"
 
-#include "usb/SimulatedWheelLight.h"
-
-#include <cstdlib>
-
 namespace wheelctl {
 
 std::unique_ptr<wheel::IHidBackend> MakeBackend(const Context& context)
 {
-    auto backend = wheel::MakeHidBackend(context.simulate);
-    // For the tests: a simulated wheel light that takes its time to answer,
-    // as a real one does, so that an operation can be caught half way.
-    if (const char* latency = std::getenv("WHEEL_SIMULATED_LATENCY_MS")) {
-        if (auto* simulated = dynamic_cast<wheel::SimulatedWheelLight*>(backend.get())) {
-            wheel::SimulatedWheelLight::Faults faults;
-            faults.latency = std::chrono::milliseconds(std::atoi(latency));
-            simulated->SetFaults(faults);
-        }
-    }
-    return backend;
+    return wheel::MakeHidBackend(context.simulate);
 }
 
 bool TakeSimulateOption(std::vector<std::string>& args, wheel::Simulation& simulation, std::string& error)
