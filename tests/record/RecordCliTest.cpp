@@ -10,11 +10,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include <filesystem>
-#include <csignal>
 #include <fstream>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,11 +31,7 @@ protected:
         picture = (dir / "grey.png").string();
         ASSERT_TRUE(cv::imwrite(picture, cv::Mat(40, 40, CV_8UC1, cv::Scalar(100))));
     }
-    void TearDown() override
-    {
-        ::unsetenv("WHEEL_SIMULATED_LATENCY_MS");
-        fs::remove_all(dir);
-    }
+    void TearDown() override { fs::remove_all(dir); }
     static std::size_t Count(const std::string& text, const std::string& part)
     {
         std::size_t n = 0;
@@ -82,77 +74,39 @@ TEST_F(RecordCli, AFifoInPlaceOfTheRecordHoldsNothingUp)
     EXPECT_TRUE(fs::is_fifo(record));
 }
 
-// Runs wheelctl with `args`, sends `signal` once its output holds `after`,
-// and returns its exit status and output.
-std::pair<int, std::string> Interrupt(const std::vector<std::string>& args, const std::string& after, int signal)
-{
-    int out[2];
-    if (::pipe(out) != 0)
-        return {-1, {}};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<char*> argv;
-    const std::string program = wheeltest::WheelctlPath();
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (spawned != 0) {
-        ::close(out[0]);
-        return {-1, {}};
-    }
-    std::string text;
-    bool sent = false;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, std::size_t(n));
-        if (!sent && text.find(after) != std::string::npos) {
-            ::kill(pid, signal);
-            sent = true;
-        }
-    }
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status), text};
-}
-
 TEST_F(RecordCli, AnInterruptedDownloadStopsAfterTheReportInFlightAndIsRecorded)
 {
-    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-    ::setenv("WHEEL_SIMULATED_LATENCY_MS", "5", 1);
-    const std::vector<std::string> download = {"--simulate", "download", picture, "--slots",
-                                               "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20",
-                                               "--transcript", (dir / "t.txt").string()};
-    const auto [status, out] = Interrupt(download, "下载进度:10%", SIGINT);
-    EXPECT_EQ(status, 130) << out;
+    // wheelctl in the background, interrupted once its progress reaches 10%;
+    // the shell prints its exit status last.
+    const auto interrupt = [&](const std::string& args, const char* signal) {
+        const std::string out = Quote((dir / "out.txt").string());
+        return RunWheelctl("", false,
+                           env + "; export WHEEL_SIMULATED_LATENCY_MS=5; " + Quote(wheeltest::WheelctlPath()) + " "
+                               + args + " >" + out + " 2>&1 & i=0; while ! grep -q '下载进度:10%' " + out
+                               + " && [ $i -lt 3000 ]; do sleep 0.01; i=$((i+1)); done; kill -" + signal
+                               + " $!; wait $!; echo status $?; cat " + out + "; exit 0")
+            .out;
+    };
+    const std::string out = interrupt("--simulate download " + Quote(picture) + " --slots "
+                                          + "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20 --transcript "
+                                          + Quote((dir / "t.txt").string()),
+                                      "INT");
+    EXPECT_TRUE(out.starts_with("status 130\n")) << out;
     EXPECT_NE(out.find("下载已停止"), std::string::npos) << out;
     EXPECT_EQ(out.find("下载进度:100%"), std::string::npos) << out;
 
     const auto slots = RunWheelctl("--simulate slots", true, env);
     ASSERT_EQ(slots.status, 0) << slots.err;
-    std::istringstream lines(slots.out);
-    int known = 0;
-    for (std::string line; std::getline(lines, line);)
-        known += line.find("grey.png") != std::string::npos;
+    const int known = int(Count(slots.out, "grey.png"));
     EXPECT_GE(known, 2) << slots.out;
     EXPECT_LT(known, 20) << slots.out;
     // The transcript is written: nothing went out after the answer awaited.
     std::ifstream transcript(dir / "t.txt");
-    int reports = 0;
-    for (std::string line; std::getline(transcript, line);)
-        reports += line.starts_with("out");
-    EXPECT_GT(reports, 0);
-    EXPECT_LE(reports, 8 * (known + 1));
+    const std::string lines(std::istreambuf_iterator<char>(transcript), {});
+    EXPECT_GT(Count(lines, "out "), 0u);
+    EXPECT_LE(Count(lines, "out "), std::size_t(8 * (known + 1)));
 
-    EXPECT_EQ(Interrupt({"--simulate", "factory-reset"}, "下载进度:10%", SIGTERM).first, 143);
+    EXPECT_TRUE(interrupt("--simulate factory-reset", "TERM").starts_with("status 143\n"));
 }
 
 } // namespace
