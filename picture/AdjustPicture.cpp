@@ -2,6 +2,7 @@
 
 #include "picture/Binarize.h"
 #include "picture/RenderWheel.h"
+#include "picture/Tone.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -167,6 +168,11 @@ cv::Mat FrameColour(const cv::Mat& colour, const PictureAdjustments& adjustments
     return turned;
 }
 
+cv::Mat MakeToneWork(const cv::Mat& gray, const PictureAdjustments& adjustments)
+{
+    return PictureOfFrame(TonePattern(MakeToneSquare(gray, adjustments.fit), adjustments.tone, adjustments.invert));
+}
+
 void AdjustDecodedPicture(cv::Mat gray, const PictureAdjustments& adjustments, bool keepGray,
                           LoadedPicture& picture)
 {
@@ -177,7 +183,11 @@ void AdjustDecodedPicture(cv::Mat gray, const PictureAdjustments& adjustments, b
     }
     picture.threshold = OtsuThreshold(gray);
     const int threshold = adjustments.threshold.value_or(picture.threshold);
-    if (keepGray) {
+    if (adjustments.tone != Tone::Threshold) {
+        picture.work = MakeToneWork(gray, adjustments);
+        if (keepGray)
+            picture.gray = gray;
+    } else if (keepGray) {
         cv::Mat binary;
         picture.work = MakeAdjustedWork(gray, threshold, adjustments.fit, adjustments.invert, &binary);
         picture.gray = gray;

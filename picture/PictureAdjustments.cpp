@@ -1,5 +1,7 @@
 #include "picture/PictureAdjustments.h"
 
+#include <initializer_list>
+
 namespace wheel {
 
 namespace {
@@ -18,12 +20,23 @@ std::optional<int> SmallNumber(std::string_view text)
     return value;
 }
 
+// The value of `values` whose name is `text`.
+template <typename Enum, typename NameOf>
+std::optional<Enum> ByName(std::string_view text, std::initializer_list<Enum> values, NameOf name)
+{
+    for (Enum value : values)
+        if (text == name(value))
+            return value;
+    return std::nullopt;
+}
+
 } // namespace
 
 bool PictureAdjustments::IsValid() const
 {
     return RotationFromDegrees(Degrees(rotate)).has_value()
         && (fit == FitMode::Stretch || fit == FitMode::Fit || fit == FitMode::Crop)
+        && (tone == Tone::Threshold || tone == Tone::Dither || tone == Tone::Outline)
         && (!threshold || IsManualThreshold(*threshold));
 }
 
@@ -51,10 +64,7 @@ std::optional<Rotation> ParseRotation(std::string_view text)
 
 std::optional<FitMode> ParseFit(std::string_view text)
 {
-    for (FitMode fit : {FitMode::Stretch, FitMode::Fit, FitMode::Crop})
-        if (text == FitName(fit))
-            return fit;
-    return std::nullopt;
+    return ByName(text, {FitMode::Stretch, FitMode::Fit, FitMode::Crop}, FitName);
 }
 
 std::string_view FitName(FitMode fit)
@@ -63,6 +73,21 @@ std::string_view FitName(FitMode fit)
     case FitMode::Stretch: return "stretch";
     case FitMode::Fit: return "fit";
     case FitMode::Crop: return "crop";
+    }
+    return "";
+}
+
+std::optional<Tone> ParseTone(std::string_view text)
+{
+    return ByName(text, {Tone::Threshold, Tone::Dither, Tone::Outline}, ToneName);
+}
+
+std::string_view ToneName(Tone tone)
+{
+    switch (tone) {
+    case Tone::Threshold: return "threshold";
+    case Tone::Dither: return "dither";
+    case Tone::Outline: return "outline";
     }
     return "";
 }
