@@ -78,6 +78,10 @@ CMainMenu::CMainMenu(QWidget* parent)
     m_adjustments = picture->addAction(Text(wheel::kAdjustmentsMenuText));
     m_adjustments->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     m_resetAdjustments = picture->addAction(Text(wheel::kResetAdjustmentsMenuText));
+    picture->addSeparator();
+    m_showLeds = picture->addAction(Text(wheel::kShowLedsMenuText));
+    m_showLeds->setObjectName(QStringLiteral("showLedsAction"));
+    m_showLeds->setCheckable(true);
 
     QMenu* device = addMenu(Text(wheel::kDeviceMenuText));
     m_download = device->addAction(Text(wheel::kDownloadMenuText));

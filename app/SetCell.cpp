@@ -107,7 +107,11 @@ QString CSetCell::AdjustmentsText(const wheel::PictureAdjustments& a)
         parts << Text(wheel::kFitWholeText);
     else if (a.fit == wheel::FitMode::Crop)
         parts << Text(wheel::kCropText);
-    if (a.threshold)
+    if (a.tone == wheel::Tone::Dither)
+        parts << Text(wheel::kDitherText);
+    else if (a.tone == wheel::Tone::Outline)
+        parts << Text(wheel::kOutlineText);
+    else if (a.threshold)
         parts << Text(wheel::kThresholdText, QString::number(*a.threshold));
     if (a.invert)
         parts << Text(wheel::kInvertText);

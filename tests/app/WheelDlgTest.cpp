@@ -671,6 +671,48 @@ TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
     EXPECT_FALSE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
 }
 
+// 色调: 抖动 and 轮廓线 change the preview at once and leave the threshold
+// aside; 按LED显示 draws the frame as the wheel's LEDs, is remembered, and
+// 导出预览图 then saves what is shown.
+TEST_F(WheelDlgTest, TonesAndTheLedView)
+{
+    cv::Mat ramp(100, 256, CV_8UC3);
+    for (int x = 0; x < 256; ++x)
+        ramp.col(x).setTo(cv::Scalar(x, x, x));
+    Open(Write(QStringLiteral("ramp.png"), ramp));
+    dlg->MenuBar()->Adjustments()->trigger();
+    auto* window = Find<CAdjustmentsDlg>("adjustmentsWindow");
+    auto* slider = window->findChild<QSlider*>(QStringLiteral("sliderThreshold"));
+    const QImage dots = GrabPreview();
+    const wheel::WheelFrame twoTones = dlg->Picture().Frame();
+    for (const char* name : {"radToneDither", "radToneOutline"}) {
+        window->findChild<QRadioButton*>(QString::fromLatin1(name))->click();
+        EXPECT_NE(dlg->Picture().Adjustments().tone, wheel::Tone::Threshold) << name;
+        EXPECT_NE(dlg->Picture().Frame(), twoTones) << name;
+        EXPECT_NE(GrabPreview(), dots) << name;
+        EXPECT_FALSE(slider->isEnabled()) << name;
+    }
+    window->findChild<QRadioButton*>(QStringLiteral("radToneThreshold"))->click();
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(dlg->Picture().Frame(), twoTones);
+    EXPECT_EQ(GrabPreview(), dots);
+
+    QAction* leds = dlg->MenuBar()->ShowLeds();
+    ASSERT_FALSE(leds->isChecked());
+    leds->trigger();
+    EXPECT_NE(GrabPreview(), dots);
+    EXPECT_EQ(cv::norm(dlg->ShownPreview(), dlg->Picture().LedView(), cv::NORM_INF), 0);
+    const QString out = dir.filePath(QStringLiteral("leds.png"));
+    wheel::FileDialog::SetNextFileName(out);
+    dlg->MenuBar()->ExportPreview()->trigger();
+    const cv::Mat written = cv::imread(QFile::encodeName(out).toStdString(), cv::IMREAD_COLOR);
+    EXPECT_EQ(cv::norm(written, dlg->Picture().LedView(), cv::NORM_INF), 0);
+    EXPECT_TRUE(CWheelDlg(wheeltest::NoWheelLight()).MenuBar()->ShowLeds()->isChecked());  // remembered
+    leds->trigger();
+    EXPECT_EQ(GrabPreview(), dots);
+    EXPECT_FALSE(CWheelDlg(wheeltest::NoWheelLight()).MenuBar()->ShowLeds()->isChecked());
+}
+
 // 导出预览图 writes the preview's pixels; 最近打开 lists what was opened and
 // drops a picture that is gone, after the usual message.
 TEST_F(WheelDlgTest, MenuExportsThePreviewAndForgetsMissingPictures)
