@@ -9,8 +9,7 @@
 #include "app/PictureFilters.h"
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
-#include "app/WheelDlgDevice.h"
+#include "app/DeviceOperations.h"
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
 
@@ -26,18 +25,13 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
 constexpr int kColumns = 5;
 
 } // namespace
 
-CSetWindow::CSetWindow(CWheelDlg& main)
-    : QWidget(&main, Qt::Window)
-    , m_main(main)
+CSetWindow::CSetWindow(CDeviceOperations& device, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_device(device)
     , m_loader(std::make_unique<wheel::CellLoader>())
 {
     setObjectName(QStringLiteral("setWindow"));
@@ -45,9 +39,9 @@ CSetWindow::CSetWindow(CWheelDlg& main)
     m_recordPreviews.setMaxThreadCount(1);
     BuildControls();
 
-    connect(&m_main, &CWheelDlg::operationChanged, this, &CSetWindow::OnOperationChanged);
-    connect(&m_main, &CWheelDlg::progressShown, this, &CSetWindow::OnProgress);
-    connect(m_main.Device(), &WheelDlgDevice::recordChanged, this, &CSetWindow::RefreshRecord);
+    connect(&m_device, &CDeviceOperations::operationChanged, this, &CSetWindow::OnOperationChanged);
+    connect(&m_device, &CDeviceOperations::progressShown, this, &CSetWindow::OnProgress);
+    connect(&m_device, &CDeviceOperations::recordChanged, this, &CSetWindow::RefreshRecord);
 
     m_doc.New();
     RenderAll();
@@ -66,7 +60,7 @@ CSetWindow::~CSetWindow()
 void CSetWindow::BuildControls()
 {
     auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(Text(text), this);
+        auto* b = new QPushButton(wheel::Shown(text), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
@@ -88,7 +82,7 @@ void CSetWindow::BuildControls()
     connect(m_btnSaveRecord, &QPushButton::clicked, this, &CSetWindow::OnSaveRecordAsSet);
     connect(m_btnDownloadAll, &QPushButton::clicked, this, &CSetWindow::OnDownloadAll);
 
-    m_chk48Mode = new QCheckBox(Text(wheel::kSet48ModeText), this);
+    m_chk48Mode = new QCheckBox(wheel::Shown(wheel::kSet48ModeText), this);
     m_chk48Mode->setObjectName(QStringLiteral("chkSet48Mode"));
     connect(m_chk48Mode, &QCheckBox::toggled, this, [this](bool on) {
         m_doc.SetMode48(on);
@@ -265,7 +259,7 @@ void CSetWindow::OnPicturesDropped(int box, const QStringList& paths)
 
 void CSetWindow::OnChoosePicture(int box)
 {
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kChoosePictureCaption),
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kChoosePictureCaption),
                                                             wheel::PictureFileFilters());
     if (path.isEmpty() || m_bBusy)
         return;
@@ -329,5 +323,5 @@ void CSetWindow::RetargetAdjustments()
 
 void CSetWindow::Tell(const QString& text)
 {
-    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : &m_main, text, Text(wheel::kCaptionHint));
+    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, QString::fromUtf8(wheel::kCaptionHint));
 }

@@ -16,6 +16,8 @@
 #include "dialogs/Fonts.h"
 #include "picture/RenderWheel.h"
 #include "protocol/FactoryPictures.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // holds, as a picture set that puts them back (after a factory reset, say).
 
 #include "picture/WheelFrame.h"
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,12 +1,12 @@
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
 
-#include "picture/OutputFile.h"
+#include "io/LocalPath.h"
+#include "io/OutputFile.h"
 #include "picture/PngEncode.h"
 #include "picture/RenderWheel.h"
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <opencv2/imgproc.hpp>
@@ -57,11 +57,11 @@ RecordSetResult SaveRecordAsSet(const WheelRecord& record, const QString& setPat
     std::vector<std::span<const std::uint8_t>> contents;
     bool ok = true;
     for (std::size_t i = 0; ok && i < pngs.size(); ++i) {
-        ok = files.Prepare(QFile::encodeName(paths[i]).toStdString(), &error);
+        ok = files.Prepare(wheel::LocalPath(paths[i]), &error);
         contents.push_back(pngs[i]);
     }
     if (ok) {
-        ok = files.Prepare(QFile::encodeName(info.absoluteFilePath()).toStdString(), &error);
+        ok = files.Prepare(wheel::LocalPath(info.absoluteFilePath()), &error);
         contents.push_back({reinterpret_cast<const std::uint8_t*>(setBytes.constData()),
                             static_cast<std::size_t>(setBytes.size())});
     }
