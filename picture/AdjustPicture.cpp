@@ -174,14 +174,14 @@ cv::Mat MakeToneWork(const cv::Mat& gray, const PictureAdjustments& adjustments)
 }
 
 void AdjustDecodedPicture(cv::Mat gray, const PictureAdjustments& adjustments, bool keepGray,
-                          LoadedPicture& picture)
+                          LoadedPicture& picture, const GreyCounts* counts)
 {
     if (adjustments.rotate != Rotation::Deg0) {
         cv::Mat turned;
         RotatePicture(gray, turned, adjustments.rotate);
         gray = turned;  // the unturned picture goes now, before the threshold's buffers
     }
-    picture.threshold = OtsuThreshold(gray);
+    picture.threshold = counts ? OtsuThreshold(*counts) : OtsuThreshold(gray);
     const int threshold = adjustments.threshold.value_or(picture.threshold);
     if (adjustments.tone != Tone::Threshold) {
         picture.work = MakeToneWork(gray, adjustments);
