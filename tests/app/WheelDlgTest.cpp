@@ -174,6 +174,18 @@ protected:
         QTest::mouseClick(Find<QPushButton>("btnOpenPicture"), Qt::LeftButton);
     }
 
+    // Grey rising evenly from black to white, opened, and the adjustments
+    // window from the menu.
+    CAdjustmentsDlg* OpenRampAndAdjustments()
+    {
+        cv::Mat ramp(100, 256, CV_8UC3);
+        for (int x = 0; x < 256; ++x)
+            ramp.col(x).setTo(cv::Scalar(x, x, x));
+        Open(Write(QStringLiteral("ramp.png"), ramp));
+        dlg->MenuBar()->Adjustments()->trigger();
+        return Find<CAdjustmentsDlg>("adjustmentsWindow");
+    }
+
     QImage GrabOriginal() { return Find<CPictureArea>("picOriginal")->grab().toImage(); }
     QImage GrabPreview() { return Find<CPictureArea>("picPreview")->grab().toImage(); }
     QString LogText() { return Find<QPlainTextEdit>("editLog")->toPlainText(); }
@@ -619,14 +631,9 @@ TEST_F(WheelDlgTest, F1OpensTheAboutBox)
 // locks the adjustments as it locks "打开图片".
 TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
 {
-    // Grey rising evenly from black to white: Otsu splits it in the middle,
-    // and a higher threshold darkens more of it.
-    cv::Mat ramp(100, 256, CV_8UC3);
-    for (int x = 0; x < 256; ++x)
-        ramp.col(x).setTo(cv::Scalar(x, x, x));
-    Open(Write(QStringLiteral("ramp.png"), ramp));
-    dlg->MenuBar()->Adjustments()->trigger();
-    auto* window = Find<CAdjustmentsDlg>("adjustmentsWindow");
+    // Otsu splits the ramp in the middle, and a higher threshold darkens
+    // more of it.
+    auto* window = OpenRampAndAdjustments();
     ASSERT_TRUE(window && QTest::qWaitForWindowExposed(window));
     auto* slider = window->findChild<QSlider*>(QStringLiteral("sliderThreshold"));
     auto* automatic = window->findChild<QCheckBox*>(QStringLiteral("chkAutoThreshold"));
@@ -678,12 +685,7 @@ TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
 // 导出预览图 then saves what is shown.
 TEST_F(WheelDlgTest, TonesAndTheLedView)
 {
-    cv::Mat ramp(100, 256, CV_8UC3);
-    for (int x = 0; x < 256; ++x)
-        ramp.col(x).setTo(cv::Scalar(x, x, x));
-    Open(Write(QStringLiteral("ramp.png"), ramp));
-    dlg->MenuBar()->Adjustments()->trigger();
-    auto* window = Find<CAdjustmentsDlg>("adjustmentsWindow");
+    auto* window = OpenRampAndAdjustments();
     auto* slider = window->findChild<QSlider*>(QStringLiteral("sliderThreshold"));
     const QImage dots = GrabPreview();
     const wheel::WheelFrame twoTones = dlg->Picture().Frame();
