@@ -100,7 +100,6 @@ void CSetWindow::UpdateState()
 void CSetWindow::RefreshRecord()
 {
     const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
-    const std::uint64_t generation = ++m_nRecordGeneration;
     std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
         const wheel::RecordedSlot& slot = record.Box(box);
@@ -117,27 +116,33 @@ void CSetWindow::RefreshRecord()
         else
             changed.emplace_back(box, slot.block);
     }
-    if (changed.empty())
+    if (changed.empty()) {
+        m_recordPreviews.Cancel();
         return;
+    }
     // A preview costs a few milliseconds, twenty of them too long for the
-    // window's thread: they are drawn on a thread of their own and each shown
-    // when it is ready, unless the record changed again meanwhile.
-    m_recordPreviews.start([this, generation, changed] {
-        for (const auto& [box, block] : changed) {
-            const QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, box, block, image] {
-                    if (generation != m_nRecordGeneration)
-                        return;
-                    OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
-                    shown.block = block;
-                    shown.image = image;
-                    Cell(box)->ShowOnWheel(image, shown.tip);
-                },
-                Qt::QueuedConnection);
-        }
-    });
+    // window's thread: they are drawn on a thread of their own, as the cells
+    // are, and each shown when it is ready unless the record changed again.
+    std::vector<wheel::WorkQueue::Task> tasks;
+    for (const auto& [box, block] : changed) {
+        tasks.push_back([this, box = box, block = block](std::uint64_t generation) {
+            QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+            return std::function<void()>([this, generation, box, block, image = std::move(image)] {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, box, block, image] {
+                        if (generation != m_recordPreviews.Generation())
+                            return;
+                        OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+                        shown.block = block;
+                        shown.image = image;
+                        Cell(box)->ShowOnWheel(image, shown.tip);
+                    },
+                    Qt::QueuedConnection);
+            });
+        });
+    }
+    m_recordPreviews.Start(std::move(tasks));
 }
 
 void CSetWindow::OnSaveRecordAsSet()
