@@ -13,6 +13,7 @@ void GreyCounter::Begin(const cv::Mat& image)
 {
     CV_Assert(image.type() == CV_8UC1 && !m_thread.joinable());
     m_image = image;
+    m_nRows = image.rows;
     m_thread = std::thread([this] { Count(); });
 }
 
@@ -29,6 +30,7 @@ void GreyCounter::End()
     m_state.fetch_or(1, std::memory_order_release);
     m_state.notify_one();
     m_thread.join();
+    m_image.release();
 }
 
 void GreyCounter::Count()

@@ -25,13 +25,14 @@ public:
     void End() override;
 
     // After End: whether every row of the picture was counted, and the counts.
-    bool Complete() const { return m_image.rows > 0 && m_nCounted == m_image.rows; }
+    bool Complete() const { return m_nRows > 0 && m_nCounted == m_nRows; }
     const GreyCounts& Counts() const { return m_counts; }
 
 private:
     void Count();
 
-    cv::Mat m_image;  // 8-bit, one channel
+    cv::Mat m_image;  // 8-bit, one channel; let go at End, so that it can be freed
+    int m_nRows = 0;
     // The rows ready, times two, plus one once the decoder has ended: one
     // value, so that the counting thread never misses the last change.
     std::atomic<std::int64_t> m_state{0};

@@ -189,6 +189,9 @@ TEST(PictureDecode, GivesThePixelsOfImreadForEveryLayout)
                     for (int x = 0; x < expected.cols; ++x)
                         ++counts[expected.at<uchar>(y, x)];
                 EXPECT_EQ(counter.Counts(), counts) << c.name;
+                // Nor does it keep the picture: a turned copy must not
+                // leave the unturned one in memory.
+                EXPECT_EQ(ours.image.u->refcount, 1) << c.name;
             }
         }
     }
