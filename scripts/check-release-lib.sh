@@ -159,7 +159,7 @@ mount_system() {  # ROOT
         # The machine's /tmp: X servers of the host and of the system share one
         # abstract socket namespace (the network's), so xvfb-run -a in there must
         # see the lock files of the displays already taken out here.
-        mount --bind /tmp "$root/tmp"
+        mount --bind /tmp "$root/tmp" && mount --make-slave "$root/tmp"
 }
 
 # ---- commands as the user --------------------------------------------------------------
