@@ -24,36 +24,7 @@ QString RecentEntryText(int number, const QString& path, const QFontMetrics& met
     return QStringLiteral("&%1 %2").arg(number).arg(shown);
 }
 
-class EnabledWatch : public QObject {
-public:
-    EnabledWatch(QWidget* widget, QObject* context, std::function<void(bool)> changed)
-        : QObject(context)
-        , m_widget(widget)
-        , m_changed(std::move(changed))
-    {
-        widget->installEventFilter(this);
-        m_changed(widget->isEnabled());
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_widget && event->type() == QEvent::EnabledChange)
-            m_changed(m_widget->isEnabled());
-        return false;
-    }
-
-private:
-    QWidget* m_widget;
-    std::function<void(bool)> m_changed;
-};
-
 } // namespace
-
-void WatchEnabled(QWidget* widget, QObject* context, std::function<void(bool)> changed)
-{
-    new EnabledWatch(widget, context, std::move(changed));
-}
 
 CMainMenu::CMainMenu(QWidget* parent)
     : QMenuBar(parent)

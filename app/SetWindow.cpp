@@ -9,8 +9,7 @@
 #include "app/PictureFilters.h"
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
-#include "app/WheelDlgDevice.h"
+#include "app/DeviceOperations.h"
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
 
@@ -35,9 +34,9 @@ constexpr int kColumns = 5;
 
 } // namespace
 
-CSetWindow::CSetWindow(CWheelDlg& main)
-    : QWidget(&main, Qt::Window)
-    , m_main(main)
+CSetWindow::CSetWindow(CDeviceOperations& device, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_device(device)
     , m_loader(std::make_unique<wheel::CellLoader>())
 {
     setObjectName(QStringLiteral("setWindow"));
@@ -45,9 +44,9 @@ CSetWindow::CSetWindow(CWheelDlg& main)
     m_recordPreviews.setMaxThreadCount(1);
     BuildControls();
 
-    connect(&m_main, &CWheelDlg::operationChanged, this, &CSetWindow::OnOperationChanged);
-    connect(&m_main, &CWheelDlg::progressShown, this, &CSetWindow::OnProgress);
-    connect(m_main.Device(), &WheelDlgDevice::recordChanged, this, &CSetWindow::RefreshRecord);
+    connect(&m_device, &CDeviceOperations::operationChanged, this, &CSetWindow::OnOperationChanged);
+    connect(&m_device, &CDeviceOperations::progressShown, this, &CSetWindow::OnProgress);
+    connect(&m_device, &CDeviceOperations::recordChanged, this, &CSetWindow::RefreshRecord);
 
     m_doc.New();
     RenderAll();
@@ -329,5 +328,5 @@ void CSetWindow::RetargetAdjustments()
 
 void CSetWindow::Tell(const QString& text)
 {
-    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : &m_main, text, Text(wheel::kCaptionHint));
+    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, Text(wheel::kCaptionHint));
 }

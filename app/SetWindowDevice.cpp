@@ -10,7 +10,7 @@
 #include "app/PictureArea.h"
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
+#include "app/DeviceOperations.h"
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
@@ -63,7 +63,7 @@ void CSetWindow::OnDownloadAll()
     OnProgress(0);
     // Set first: the protocol's first effects may come before the call returns.
     m_bDownloading = true;
-    if (!m_main.DownloadPictures(plan.pictures, plan.names))
+    if (!m_device.DownloadPictures(plan.pictures, plan.names))
         m_bDownloading = false;
     UpdateState();
 }
@@ -78,7 +78,7 @@ void CSetWindow::OnProgress(int percent)
 
 void CSetWindow::OnOperationChanged()
 {
-    m_bBusy = m_main.OperationRunning();
+    m_bBusy = m_device.OperationRunning();
     if (!m_bBusy)
         m_bDownloading = false;
     UpdateState();
@@ -107,7 +107,7 @@ void CSetWindow::UpdateState()
 
 void CSetWindow::RefreshRecord()
 {
-    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
     const std::uint64_t generation = ++m_nRecordGeneration;
     std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
@@ -152,7 +152,7 @@ void CSetWindow::OnSaveRecordAsSet()
 {
     if (m_bBusy)
         return;
-    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
     if (wheel::RecordSetPictures(record, QStringLiteral("x.wheelset")).isEmpty()) {
         Tell(QString::fromUtf8(wheel::kNothingKnownText));
         return;

@@ -5,7 +5,6 @@
 
 #include "app/AppTexts.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
 

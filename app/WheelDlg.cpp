@@ -4,6 +4,7 @@
 #include "app/AppTexts.h"
 #include "app/DiyHandoff.h"
 #include "app/LogText.h"
+#include "app/MainMenu.h"
 #include "app/PictureArea.h"
 #include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
@@ -94,6 +95,10 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &CWheelDlg::OnTimer);
 
     m_device = std::make_unique<WheelDlgDevice>(*this, m_options.simulate);
+    // The menu's device entries follow their buttons (EnableOperationButtons);
+    // a running operation holds adjusting.
+    connect(m_device.get(), &CDeviceOperations::operationChanged, this, &CWheelDlg::UpdatePictureActions);
+    UpdatePictureActions();
     OnInitDialog();
 }
 
@@ -263,7 +268,7 @@ void CWheelDlg::OpenSetFile(const QString& path)
 
 CSetWindow* CWheelDlg::MakeSetWindow()
 {
-    m_setWindow = new CSetWindow(*this);
+    m_setWindow = new CSetWindow(*m_device, this);
     connect(m_setWindow, &CSetWindow::closed, this, [this] { m_setWindow = nullptr; });
     return m_setWindow;
 }
@@ -448,15 +453,7 @@ wheel::ProtocolInputs CWheelDlg::ProtocolInputsFromMembers() const
 
 void CWheelDlg::AfterDeviceHandler()
 {
-    m_bConnected = m_device->Protocol().Connected() ? 1 : 0;
-    m_device->DrainEffects();
-    emit operationChanged();   // a calibration changes no button
-}
-
-bool CWheelDlg::OperationRunning() const
-{
-    return m_device->Protocol().CurrentOperation() != wheel::WheelProtocol::Operation::None
-        || !ui->btnDownload->isEnabled();
+    m_device->AfterHandler();
 }
 
 void CWheelDlg::OnDownload()
@@ -467,19 +464,6 @@ void CWheelDlg::OnDownload()
                                     : wheel::PictureName::OfFile(m_strShownPicturePath)});
     m_device->Protocol().OnDownload(ProtocolInputsFromMembers(), m_picture.Block());
     AfterDeviceHandler();
-}
-
-bool CWheelDlg::DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names)
-{
-    m_device->SetNextNames(names);
-    const bool started = m_device->Protocol().OnDownloadPictures(pictures);
-    AfterDeviceHandler();
-    return started;
-}
-
-QString CWheelDlg::RecordPath() const
-{
-    return m_device->RecordPath();
 }
 
 void CWheelDlg::OnFactoryReset()
@@ -527,7 +511,6 @@ void CWheelDlg::ShowProgress(int percent)
 {
     m_progress->setValue(percent);
     ui->lblProgress->setText(wheel::TranslateShown(QString::fromStdString(wheel::ProgressText(percent))));
-    emit progressShown(percent);
 }
 
 void CWheelDlg::EnableOperationButtons(bool enable)
@@ -535,7 +518,11 @@ void CWheelDlg::EnableOperationButtons(bool enable)
     ui->btnOpenPicture->setEnabled(enable);
     ui->btnDownload->setEnabled(enable);
     ui->btnFactoryReset->setEnabled(enable);
-    emit operationChanged();
+    // The menu's entries that do the same.
+    m_menu->OpenPicture()->setEnabled(enable);
+    m_menu->RecentMenu()->setEnabled(enable);
+    m_menu->Download()->setEnabled(enable);
+    m_menu->FactoryReset()->setEnabled(enable);
 }
 
 void CWheelDlg::SetAllSlotBoxes(bool ticked)

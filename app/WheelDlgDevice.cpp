@@ -18,7 +18,7 @@ QString Text(const std::string& utf8)
 } // namespace
 
 WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
-    : QObject(&window)
+    : CDeviceOperations(&window)
     , m_window(window)
     , m_backend(wheel::MakeHidBackend(simulation))
 {
@@ -123,6 +123,30 @@ void WheelDlgDevice::DrainEffects()
         effect();
     }
     m_bDraining = false;
+    UpdateOperationState();
+}
+
+void WheelDlgDevice::AfterHandler()
+{
+    m_window.m_bConnected = m_protocol->Connected() ? 1 : 0;
+    DrainEffects();
+}
+
+void WheelDlgDevice::UpdateOperationState()
+{
+    const bool running = m_bButtonsHeld || m_protocol->CurrentOperation() != wheel::WheelProtocol::Operation::None;
+    if (running == m_bOperationRunning)
+        return;
+    m_bOperationRunning = running;
+    emit operationChanged(running);
+}
+
+bool WheelDlgDevice::DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names)
+{
+    SetNextNames(names);
+    const bool started = m_protocol->OnDownloadPictures(pictures);
+    AfterHandler();
+    return started;
 }
 
 void WheelDlgDevice::AppendLog(const std::string& text, int withTime, int withNewline)
@@ -160,12 +184,18 @@ void WheelDlgDevice::ShowMessage(const std::string& text, const std::string& cap
 
 void WheelDlgDevice::SetProgress(int percent)
 {
-    Post([this, percent] { m_window.ShowProgress(percent); });
+    Post([this, percent] {
+        m_window.ShowProgress(percent);
+        emit progressShown(percent);
+    });
 }
 
 void WheelDlgDevice::EnableOperationButtons(bool enable)
 {
-    Post([this, enable] { m_window.EnableOperationButtons(enable); });
+    Post([this, enable] {
+        m_bButtonsHeld = !enable;
+        m_window.EnableOperationButtons(enable);
+    });
 }
 
 void WheelDlgDevice::SetAllSlotBoxes(bool ticked)

@@ -9,6 +9,7 @@
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
 #include "app/SetTexts.h"
+#include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "picture/OutputFile.h"
 #include "texts/ShownText.h"
@@ -79,22 +80,11 @@ void CWheelDlg::BuildMenuBar()
     connect(m_menu->About(), &QAction::triggered, this, &CWheelDlg::OnAbout);
     connect(m_menu->MakerPage(), &QAction::triggered, this, &CWheelDlg::OnMakerPage);
     connect(m_menu->ShopPage(), &QAction::triggered, this, &CWheelDlg::OnShopPage);
-
-    // Each entry is enabled as the button that does the same is; a download
-    // disables opening and adjusting.
-    WatchEnabled(ui->btnDownload, m_menu, [this](bool on) { m_menu->Download()->setEnabled(on); });
-    WatchEnabled(ui->btnCalibrate, m_menu, [this](bool on) { m_menu->Calibrate()->setEnabled(on); });
-    WatchEnabled(ui->btnFactoryReset, m_menu, [this](bool on) { m_menu->FactoryReset()->setEnabled(on); });
-    WatchEnabled(ui->btnOpenPicture, m_menu, [this](bool on) {
-        m_menu->OpenPicture()->setEnabled(on);
-        m_menu->RecentMenu()->setEnabled(on);
-        UpdatePictureActions();
-    });
 }
 
 void CWheelDlg::UpdatePictureActions()
 {
-    const bool notDownloading = ui->btnOpenPicture->isEnabled();
+    const bool notDownloading = !m_device->OperationRunning();
     m_menu->ExportPreview()->setEnabled(m_bPictureLoaded && m_picture.PreviewDone());
     m_menu->ResetAdjustments()->setEnabled(notDownloading && m_picture.CanAdjust()
                                            && !m_picture.Adjustments().IsDefault());
