@@ -4,7 +4,7 @@
 # "1" where /etc/os-release names no Debian release (testing, unstable or
 # another system). -DWHEEL_DEB_REVISION=... sets it by hand.
 #
-#   wheel_debian_revision(REVISION_VAR DISTRIBUTION_VAR)
+#   wheel_debian_revision(REVISION_VAR DISTRIBUTION_VAR [OS_RELEASE FILE])
 #
 # DISTRIBUTION_VAR gets the release's code name for the changelog
 # ("bookworm", "trixie"), or "unstable".
@@ -23,9 +23,13 @@ function(wheel_os_release_field file field out)
 endfunction()
 
 function(wheel_debian_revision out_revision out_distribution)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "OS_RELEASE" "")
     set(os_release /etc/os-release)
     if(NOT EXISTS ${os_release})
         set(os_release /usr/lib/os-release)
+    endif()
+    if(arg_OS_RELEASE)
+        set(os_release ${arg_OS_RELEASE})
     endif()
     wheel_os_release_field(${os_release} ID id)
     wheel_os_release_field(${os_release} VERSION_ID version_id)

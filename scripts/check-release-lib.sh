@@ -54,6 +54,11 @@ wanted() { [[ ,$only, == *,$1,* ]]; }
 
 # ---- the host ---------------------------------------------------------------------
 
+# Where the machine's facts are read (tests point these elsewhere).
+apt_etc=/etc/apt
+os_release=/etc/os-release
+mountinfo=/proc/self/mountinfo
+
 host_tools() {  # COMMAND:PACKAGE...: installs the packages of the commands missing here
     local missing="" pair
     for pair in "$@"; do
@@ -70,12 +75,13 @@ host_tools() {  # COMMAND:PACKAGE...: installs the packages of the commands miss
 # for its security updates), from deb822 .sources files and one-line .list files.
 configured_mirror() {  # [security]
     local codename suite uri
-    codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    # shellcheck disable=SC1090
+    codename=$(. "$os_release" 2>/dev/null && echo "${VERSION_CODENAME:-}")
     [ -n "$codename" ] || return 1
     suite=$codename
     [ "${1:-}" = security ] && suite=$codename-security
     uri=$(
-        for f in /etc/apt/sources.list.d/*.sources; do
+        for f in "$apt_etc"/sources.list.d/*.sources; do
             [ -f "$f" ] || continue
             # One paragraph per source; print its URIs when its suites hold ours.
             awk -v want="$suite" '
@@ -86,7 +92,7 @@ configured_mirror() {  # [security]
                 /^Suites:/ { sub(/^[^:]*:[ \t]*/, ""); suites = $0 }
                 END { flush() }' "$f"
         done
-        for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        for f in "$apt_etc"/sources.list "$apt_etc"/sources.list.d/*.list; do
             [ -f "$f" ] || continue
             sed -e 's/#.*//' -e 's/\[[^]]*\]//' "$f" | awk -v want="$suite" '$1 == "deb" && $3 == want { print $2 }'
         done | cat
@@ -106,7 +112,7 @@ check_root_path() {  # ROOT: refuses anything but a folder of ours
 }
 
 mounts_under() {  # ROOT: the mount points inside ROOT, deepest first
-    awk -v root="$1" '$5 == root || index($5, root "/") == 1 { print $5 }' /proc/self/mountinfo |
+    awk -v root="$1" '$5 == root || index($5, root "/") == 1 { print $5 }' "$mountinfo" |
         awk '{ print length, $0 }' | sort -rn | cut -d' ' -f2-
 }
 
