@@ -10,11 +10,6 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
 // A menu entry for a path: numbered for the keyboard, the path's middle
 // elided when it is long, and an '&' in it shown as itself.
 QString RecentEntryText(int number, const QString& path, const QFontMetrics& metrics)
@@ -31,37 +26,37 @@ CMainMenu::CMainMenu(QWidget* parent)
 {
     setObjectName(QStringLiteral("mainMenu"));
 
-    m_fileMenu = addMenu(Text(wheel::kFileMenuText));
-    m_openPicture = m_fileMenu->addAction(Text(wheel::kOpenPictureMenuText));
+    m_fileMenu = addMenu(wheel::Shown(wheel::kFileMenuText));
+    m_openPicture = m_fileMenu->addAction(wheel::Shown(wheel::kOpenPictureMenuText));
     m_openPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_lastOpenAction = m_openPicture;
-    m_recentMenu = m_fileMenu->addMenu(Text(wheel::kRecentMenuText));
+    m_recentMenu = m_fileMenu->addMenu(wheel::Shown(wheel::kRecentMenuText));
     m_recentMenu->setObjectName(QStringLiteral("recentMenu"));
     connect(m_recentMenu, &QMenu::aboutToShow, this, &CMainMenu::FillRecentMenu);
     FillRecentMenu();
     m_fileMenu->addSeparator();
-    m_exportPreview = m_fileMenu->addAction(Text(wheel::kExportPreviewMenuText));
+    m_exportPreview = m_fileMenu->addAction(wheel::Shown(wheel::kExportPreviewMenuText));
     m_fileMenu->addSeparator();
-    m_quit = m_fileMenu->addAction(Text(wheel::kQuitMenuText));
+    m_quit = m_fileMenu->addAction(wheel::Shown(wheel::kQuitMenuText));
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* picture = addMenu(Text(wheel::kPictureMenuText));
-    m_adjustments = picture->addAction(Text(wheel::kAdjustmentsMenuText));
+    QMenu* picture = addMenu(wheel::Shown(wheel::kPictureMenuText));
+    m_adjustments = picture->addAction(wheel::Shown(wheel::kAdjustmentsMenuText));
     m_adjustments->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    m_resetAdjustments = picture->addAction(Text(wheel::kResetAdjustmentsMenuText));
+    m_resetAdjustments = picture->addAction(wheel::Shown(wheel::kResetAdjustmentsMenuText));
 
-    QMenu* device = addMenu(Text(wheel::kDeviceMenuText));
-    m_download = device->addAction(Text(wheel::kDownloadMenuText));
-    m_calibrate = device->addAction(Text(wheel::kCalibrateMenuText));
+    QMenu* device = addMenu(wheel::Shown(wheel::kDeviceMenuText));
+    m_download = device->addAction(wheel::Shown(wheel::kDownloadMenuText));
+    m_calibrate = device->addAction(wheel::Shown(wheel::kCalibrateMenuText));
     device->addSeparator();
-    m_factoryReset = device->addAction(Text(wheel::kFactoryResetMenuText));
+    m_factoryReset = device->addAction(wheel::Shown(wheel::kFactoryResetMenuText));
 
-    QMenu* help = addMenu(Text(wheel::kHelpMenuText));
-    m_about = help->addAction(Text(wheel::kAboutHelpMenuText));
+    QMenu* help = addMenu(wheel::Shown(wheel::kHelpMenuText));
+    m_about = help->addAction(wheel::Shown(wheel::kAboutHelpMenuText));
     m_about->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    m_makerPage = help->addAction(Text(wheel::kMakerPageMenuText));
-    m_shopPage = help->addAction(Text(wheel::kShopPageMenuText));
+    m_makerPage = help->addAction(wheel::Shown(wheel::kMakerPageMenuText));
+    m_shopPage = help->addAction(wheel::Shown(wheel::kShopPageMenuText));
 }
 
 QAction* CMainMenu::AddOpenAction(const QString& text, const QKeySequence& shortcut)
@@ -86,10 +81,10 @@ void CMainMenu::FillRecentMenu()
         connect(entry, &QAction::triggered, this, [this, path] { emit RecentPictureChosen(path); });
     }
     if (paths.isEmpty()) {
-        m_recentMenu->addAction(Text(wheel::kNoRecentMenuText))->setEnabled(false);
+        m_recentMenu->addAction(wheel::Shown(wheel::kNoRecentMenuText))->setEnabled(false);
         return;
     }
     m_recentMenu->addSeparator();
-    connect(m_recentMenu->addAction(Text(wheel::kClearRecentMenuText)), &QAction::triggered, this,
+    connect(m_recentMenu->addAction(wheel::Shown(wheel::kClearRecentMenuText)), &QAction::triggered, this,
             [] { wheel::SetRecentPictures({}); });
 }

@@ -15,16 +15,6 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-QString Text(const char* pattern, const QString& value)
-{
-    return wheel::TranslateShown(QString::fromUtf8(pattern).arg(value));
-}
-
 // The local files a drag carries, in order; nothing when it carries
 // something else as well.
 QStringList LocalFiles(const QMimeData* data)
@@ -50,7 +40,7 @@ CSetCell::CSetCell(int box, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setAcceptDrops(true);
 
-    auto* title = new QLabel(Text(wheel::kCellTitle, QString::number(box)), this);
+    auto* title = new QLabel(wheel::Shown(wheel::kCellTitle, QString::number(box)), this);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -63,7 +53,7 @@ CSetCell::CSetCell(int box, QWidget* parent)
     m_preview->setFrameShape(QFrame::Panel);
     m_preview->setFrameShadow(QFrame::Sunken);
 
-    auto* onWheelLabel = new QLabel(Text(wheel::kOnWheelText), this);
+    auto* onWheelLabel = new QLabel(wheel::Shown(wheel::kOnWheelText), this);
     onWheelLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     m_onWheel = new QLabel(this);
     m_onWheel->setObjectName(QStringLiteral("onWheel"));
@@ -99,18 +89,18 @@ CSetCell::CSetCell(int box, QWidget* parent)
 QString CSetCell::AdjustmentsText(const wheel::PictureAdjustments& a)
 {
     if (a.IsDefault())
-        return Text(wheel::kDefaultAdjustments);
+        return wheel::Shown(wheel::kDefaultAdjustments);
     QStringList parts;
     if (a.rotate != wheel::Rotation::Deg0)
-        parts << Text(wheel::kRotatedText, QString::number(wheel::Degrees(a.rotate)));
+        parts << wheel::Shown(wheel::kRotatedText, QString::number(wheel::Degrees(a.rotate)));
     if (a.fit == wheel::FitMode::Fit)
-        parts << Text(wheel::kFitWholeText);
+        parts << wheel::Shown(wheel::kFitWholeText);
     else if (a.fit == wheel::FitMode::Crop)
-        parts << Text(wheel::kCropText);
+        parts << wheel::Shown(wheel::kCropText);
     if (a.threshold)
-        parts << Text(wheel::kThresholdText, QString::number(*a.threshold));
+        parts << wheel::Shown(wheel::kThresholdText, QString::number(*a.threshold));
     if (a.invert)
-        parts << Text(wheel::kInvertText);
+        parts << wheel::Shown(wheel::kInvertText);
     return parts.join(QStringLiteral(" · "));
 }
 
@@ -119,8 +109,8 @@ void CSetCell::ShowEmpty()
     m_bFilled = false;
     m_preview->clear();
     m_preview->setStyleSheet({});
-    m_preview->setText(Text(wheel::kCellEmpty));
-    m_strName = Text(wheel::kCellDropHint);
+    m_preview->setText(wheel::Shown(wheel::kCellEmpty));
+    m_strName = wheel::Shown(wheel::kCellDropHint);
     m_name->setToolTip({});
     ElideName();
     m_adjustments->clear();
@@ -140,7 +130,7 @@ void CSetCell::ShowLoading(const QString& picture, const wheel::PictureAdjustmen
     ShowPicture(picture, adjustments);
     m_preview->clear();
     m_preview->setStyleSheet(QStringLiteral("color: palette(mid);"));
-    m_preview->setText(Text(wheel::kCellLoading));
+    m_preview->setText(wheel::Shown(wheel::kCellLoading));
 }
 
 void CSetCell::ShowPreview(const QString& picture, const wheel::PictureAdjustments& adjustments, const QImage& preview)
@@ -163,7 +153,7 @@ void CSetCell::ShowOnWheel(const QImage& preview, const QString& toolTip)
     m_onWheel->setToolTip(toolTip);
     if (preview.isNull()) {
         m_onWheel->clear();
-        m_onWheel->setText(Text(wheel::kOnWheelUnknown));
+        m_onWheel->setText(wheel::Shown(wheel::kOnWheelUnknown));
     } else {
         m_onWheel->setPixmap(QPixmap::fromImage(preview));
     }
@@ -212,12 +202,12 @@ void CSetCell::dropEvent(QDropEvent* event)
 void CSetCell::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(Text(wheel::kChoosePictureMenuText), this, [this] { emit choosePicture(m_nBox); })
+    menu.addAction(wheel::Shown(wheel::kChoosePictureMenuText), this, [this] { emit choosePicture(m_nBox); })
         ->setEnabled(m_bEditable);
-    menu.addAction(Text(wheel::kAdjustCellMenuText), this, [this] { emit adjust(m_nBox); })
+    menu.addAction(wheel::Shown(wheel::kAdjustCellMenuText), this, [this] { emit adjust(m_nBox); })
         ->setEnabled(m_bEditable && m_bFilled);
     menu.addSeparator();
-    menu.addAction(Text(wheel::kClearCellMenuText), this, [this] { emit clear(m_nBox); })
+    menu.addAction(wheel::Shown(wheel::kClearCellMenuText), this, [this] { emit clear(m_nBox); })
         ->setEnabled(m_bEditable && m_bFilled);
     menu.exec(event->globalPos());
 }

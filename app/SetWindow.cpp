@@ -25,11 +25,6 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
 constexpr int kColumns = 5;
 
 } // namespace
@@ -41,7 +36,6 @@ CSetWindow::CSetWindow(CDeviceOperations& device, QWidget* parent)
 {
     setObjectName(QStringLiteral("setWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    m_recordPreviews.setMaxThreadCount(1);
     BuildControls();
 
     connect(&m_device, &CDeviceOperations::operationChanged, this, &CSetWindow::OnOperationChanged);
@@ -58,14 +52,13 @@ CSetWindow::~CSetWindow()
 {
     // The workers' results are posted to this window: none may come after.
     m_loader.reset();
-    m_recordPreviews.clear();
-    m_recordPreviews.waitForDone();
+    m_recordPreviews.Cancel();
 }
 
 void CSetWindow::BuildControls()
 {
     auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(Text(text), this);
+        auto* b = new QPushButton(wheel::Shown(text), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
@@ -87,7 +80,7 @@ void CSetWindow::BuildControls()
     connect(m_btnSaveRecord, &QPushButton::clicked, this, &CSetWindow::OnSaveRecordAsSet);
     connect(m_btnDownloadAll, &QPushButton::clicked, this, &CSetWindow::OnDownloadAll);
 
-    m_chk48Mode = new QCheckBox(Text(wheel::kSet48ModeText), this);
+    m_chk48Mode = new QCheckBox(wheel::Shown(wheel::kSet48ModeText), this);
     m_chk48Mode->setObjectName(QStringLiteral("chkSet48Mode"));
     connect(m_chk48Mode, &QCheckBox::toggled, this, [this](bool on) {
         m_doc.SetMode48(on);
@@ -264,7 +257,7 @@ void CSetWindow::OnPicturesDropped(int box, const QStringList& paths)
 
 void CSetWindow::OnChoosePicture(int box)
 {
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kChoosePictureCaption),
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kChoosePictureCaption),
                                                             wheel::PictureFileFilters());
     if (path.isEmpty() || m_bBusy)
         return;
@@ -328,5 +321,5 @@ void CSetWindow::RetargetAdjustments()
 
 void CSetWindow::Tell(const QString& text)
 {
-    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, Text(wheel::kCaptionHint));
+    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, QString::fromUtf8(wheel::kCaptionHint));
 }

@@ -14,7 +14,8 @@
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 #include "texts/ShownText.h"
 
 #include <QCheckBox>
@@ -23,15 +24,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-
-namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
 
 void CSetWindow::OnDownloadAll()
 {
@@ -55,7 +47,7 @@ void CSetWindow::OnDownloadAll()
                 QString::fromUtf8(wheel::kSkippedBox).arg(QString::number(box), QString::fromStdString(reason)));
         }
         const int answer = wheel::QuestionBox::Ask(
-            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), Text(wheel::kCaptionHint),
+            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), QString::fromUtf8(wheel::kCaptionHint),
             {QString::fromUtf8(wheel::kDownloadOthersButton), QString::fromUtf8(wheel::kCancelButton)});
         if (answer != 0 || m_bBusy)
             return;
@@ -108,7 +100,6 @@ void CSetWindow::UpdateState()
 void CSetWindow::RefreshRecord()
 {
     const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
-    const std::uint64_t generation = ++m_nRecordGeneration;
     std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
         const wheel::RecordedSlot& slot = record.Box(box);
@@ -125,27 +116,33 @@ void CSetWindow::RefreshRecord()
         else
             changed.emplace_back(box, slot.block);
     }
-    if (changed.empty())
+    if (changed.empty()) {
+        m_recordPreviews.Cancel();
         return;
+    }
     // A preview costs a few milliseconds, twenty of them too long for the
-    // window's thread: they are drawn on a thread of their own and each shown
-    // when it is ready, unless the record changed again meanwhile.
-    m_recordPreviews.start([this, generation, changed] {
-        for (const auto& [box, block] : changed) {
-            const QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, box, block, image] {
-                    if (generation != m_nRecordGeneration)
-                        return;
-                    OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
-                    shown.block = block;
-                    shown.image = image;
-                    Cell(box)->ShowOnWheel(image, shown.tip);
-                },
-                Qt::QueuedConnection);
-        }
-    });
+    // window's thread: they are drawn on a thread of their own, as the cells
+    // are, and each shown when it is ready unless the record changed again.
+    std::vector<wheel::WorkQueue::Task> tasks;
+    for (const auto& [box, block] : changed) {
+        tasks.push_back([this, box = box, block = block](std::uint64_t generation) {
+            QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+            return std::function<void()>([this, generation, box, block, image = std::move(image)] {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, box, block, image] {
+                        if (generation != m_recordPreviews.Generation())
+                            return;
+                        OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+                        shown.block = block;
+                        shown.image = image;
+                        Cell(box)->ShowOnWheel(image, shown.tip);
+                    },
+                    Qt::QueuedConnection);
+            });
+        });
+    }
+    m_recordPreviews.Start(std::move(tasks));
 }
 
 void CSetWindow::OnSaveRecordAsSet()
@@ -159,8 +156,8 @@ void CSetWindow::OnSaveRecordAsSet()
     }
     const QString folder = m_doc.Path().isEmpty() ? QDir::homePath() : QFileInfo(m_doc.Path()).absolutePath();
     const QString path = wheel::FileDialog::GetSaveFileName(
-        this, Text(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
-        QDir(folder).filePath(Text(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
+        this, QString::fromUtf8(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
+        QDir(folder).filePath(wheel::Shown(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
     if (path.isEmpty())
         return;
     QStringList existing;
@@ -169,7 +166,7 @@ void CSetWindow::OnSaveRecordAsSet()
             existing << picture;
     if (!existing.isEmpty()
         && wheel::QuestionBox::Ask(this, QString::fromUtf8(wheel::kReplaceQuestion).arg(existing.join(QLatin1Char('\n'))),
-                                   Text(wheel::kCaptionHint),
+                                   wheel::Shown(wheel::kCaptionHint),
                                    {QString::fromUtf8(wheel::kReplaceButton), QString::fromUtf8(wheel::kCancelButton)})
                != 0)
         return;

@@ -13,6 +13,7 @@
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
+#include "io/LocalPath.h"
 #include "picture/PictureFile.h"
 #include "protocol/SlotHelpDlg.h"
 #include "protocol/SlotTable.h"
@@ -23,7 +24,6 @@
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -34,16 +34,6 @@
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-// A fixed text of the window in the installed language.
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
 
 CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     : QDialog(parent)
@@ -168,7 +158,7 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
     m_nAngle = values.m_nAngle;
     m_nDirection = values.m_nDirection;
     if (result == wheel::ExchangeResult::AngleNotInteger) {
-        wheel::MessageBox::Show(this, Text(wheel::kNotAnIntegerText), Text(wheel::kApplicationTitle));
+        wheel::MessageBox::Show(this, QString::fromUtf8(wheel::kNotAnIntegerText), QString::fromUtf8(wheel::kApplicationTitle));
         ui->editAngle->setFocus();
         ui->editAngle->selectAll();
         return false;
@@ -220,7 +210,7 @@ void CWheelDlg::ClearLog()
 void CWheelDlg::OnOpenPicture()
 {
     const QStringList filters = wheel::PictureFileFilters();
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenDialogCaption), filters);
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kOpenDialogCaption), filters);
     if (path.isEmpty())
         return;
     OpenPictureFile(path);
@@ -252,7 +242,7 @@ void CWheelDlg::OpenFiles(const QStringList& paths)
     for (qsizetype i = 1; i < paths.size(); ++i)
         rest << QFileInfo(paths.at(i)).absoluteFilePath();
     wheel::MessageBox::Show(this, QStringLiteral("一次只能打开一个文件，以下文件没有打开：\n%1").arg(rest.join(QLatin1Char('\n'))),
-                            Text(wheel::kCaptionHint));
+                            QString::fromUtf8(wheel::kCaptionHint));
 }
 
 void CWheelDlg::OpenSetFile(const QString& path)
@@ -298,12 +288,12 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
     // The full-size grey picture stays, so that the picture can be adjusted.
     wheel::LoadOptions options;
     options.keepGray = true;
-    wheel::LoadResult result = wheel::LoadPicture(QFile::encodeName(path).toStdString(), options);
+    wheel::LoadResult result = wheel::LoadPicture(wheel::LocalPath(path), options);
     if (!result) {
         wheel::MessageBox::Show(this,
                                 QStringLiteral("无法打开图片“%1”：%2")
                                     .arg(path, QString::fromStdString(wheel::LoadErrorText(result.error))),
-                                Text(wheel::kCaptionHint));
+                                QString::fromUtf8(wheel::kCaptionHint));
         return false;
     }
     m_picture.SetPicture(std::move(result.picture));
@@ -320,7 +310,7 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
 void CWheelDlg::RenderWheel()
 {
     if (!m_bPictureLoaded) {
-        wheel::MessageBox::Show(this, Text(wheel::kNoPictureText), Text(wheel::kCaptionHint));
+        wheel::MessageBox::Show(this, QString::fromUtf8(wheel::kNoPictureText), QString::fromUtf8(wheel::kCaptionHint));
         return;
     }
     if (m_bPreviewDone)
@@ -413,10 +403,10 @@ void CWheelDlg::keyPressEvent(QKeyEvent* event)
 void CWheelDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(Text(wheel::kAboutMenuText), this, &CWheelDlg::OnAbout);
+    menu.addAction(wheel::Shown(wheel::kAboutMenuText), this, &CWheelDlg::OnAbout);
     menu.addSeparator();
-    menu.addAction(Text(wheel::kMakerPageMenuText), this, &CWheelDlg::OnMakerPage);
-    menu.addAction(Text(wheel::kShopPageMenuText), this, &CWheelDlg::OnShopPage);
+    menu.addAction(wheel::Shown(wheel::kMakerPageMenuText), this, &CWheelDlg::OnMakerPage);
+    menu.addAction(wheel::Shown(wheel::kShopPageMenuText), this, &CWheelDlg::OnShopPage);
     menu.exec(event->globalPos());
 }
 

@@ -8,15 +8,6 @@
 #include <QTime>
 #include <QTimer>
 
-namespace {
-
-QString Text(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
-
-} // namespace
-
 WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
     : CDeviceOperations(&window)
     , m_window(window)
@@ -152,7 +143,7 @@ bool WheelDlgDevice::DownloadPictures(const std::vector<wheel::SlotPicture>& pic
 void WheelDlgDevice::AppendLog(const std::string& text, int withTime, int withNewline)
 {
     // Stamped now, not when the window gets to it.
-    Post([this, line = Text(text), madeAt = QTime::currentTime(), withTime, withNewline] {
+    Post([this, line = QString::fromStdString(text), madeAt = QTime::currentTime(), withTime, withNewline] {
         m_window.AppendLog(line, madeAt, withTime, withNewline);
     });
 }
@@ -174,12 +165,15 @@ void WheelDlgDevice::AppendLog(const std::string& text, bool withTime)
 
 void WheelDlgDevice::ReplaceLog(const std::string& text)
 {
-    Post([this, log = Text(text)] { m_window.ReplaceLogText(log); });
+    Post([this, log = QString::fromStdString(text)] { m_window.ReplaceLogText(log); });
 }
 
 void WheelDlgDevice::ShowMessage(const std::string& text, const std::string& caption)
 {
-    Post([this, text = Text(text), caption = Text(caption)] { wheel::MessageBox::Show(&m_window, text, caption); });
+    // The window translates its log lines, the message box its text and caption.
+    Post([this, text = QString::fromStdString(text), caption = QString::fromStdString(caption)] {
+        wheel::MessageBox::Show(&m_window, text, caption);
+    });
 }
 
 void WheelDlgDevice::SetProgress(int percent)

@@ -11,25 +11,20 @@
 #include "app/SetTexts.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
-#include "picture/OutputFile.h"
+#include "io/LocalPath.h"
+#include "io/OutputFile.h"
 #include "texts/ShownText.h"
 
 #include "ui_main.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
 
 // The image as a PNG file's bytes, pixel for pixel.
 QByteArray PngBytes(const cv::Mat& image)
@@ -66,7 +61,7 @@ void CWheelDlg::BuildMenuBar()
     layout->activate();
 
     connect(m_menu->OpenPicture(), &QAction::triggered, this, &CWheelDlg::OnOpenPicture);
-    QAction* sets = m_menu->AddOpenAction(Text(wheel::kSetWindowMenuText), QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* sets = m_menu->AddOpenAction(wheel::Shown(wheel::kSetWindowMenuText), QKeySequence(Qt::CTRL | Qt::Key_G));
     sets->setObjectName(QStringLiteral("setWindowAction"));
     connect(sets, &QAction::triggered, this, &CWheelDlg::OpenSetWindow);
     connect(m_menu, &CMainMenu::RecentPictureChosen, this, &CWheelDlg::OnOpenRecent);
@@ -107,7 +102,7 @@ void CWheelDlg::ShowAdjustmentsTarget()
 bool CWheelDlg::ApplyAdjustments(const wheel::PictureAdjustments& wanted)
 {
     if (!m_picture.Adjust(wanted)) {
-        wheel::MessageBox::Show(this, Text(wheel::kCannotAdjustText), Text(wheel::kCaptionHint));
+        wheel::MessageBox::Show(this, QString::fromUtf8(wheel::kCannotAdjustText), QString::fromUtf8(wheel::kCaptionHint));
         return false;
     }
     m_bPreviewDone = 0;
@@ -159,7 +154,7 @@ void CWheelDlg::OnExportPreview()
     const QFileInfo picture(m_strShownPicturePath);
     const QString folder = QFileInfo(picture.absolutePath()).isWritable() ? picture.absolutePath() : QDir::homePath();
     const QString name = wheel::TranslateShown(QString::fromUtf8(wheel::kPreviewFileName).arg(picture.completeBaseName()));
-    const QString path = wheel::FileDialog::GetSaveFileName(this, Text(wheel::kExportDialogCaption),
+    const QString path = wheel::FileDialog::GetSaveFileName(this, QString::fromUtf8(wheel::kExportDialogCaption),
                                                             {QString::fromUtf8(wheel::kPngFilter)},
                                                             QDir(folder).filePath(name));
     if (path.isEmpty())
@@ -168,12 +163,12 @@ void CWheelDlg::OnExportPreview()
     wheel::OutputError error;
     if (png.isEmpty()) {
         error.reason = "PNG encoding failed";
-    } else if (wheel::WriteOutputFile(QFile::encodeName(path).toStdString(),
+    } else if (wheel::WriteOutputFile(wheel::LocalPath(path),
                                       {reinterpret_cast<const std::uint8_t*>(png.constData()), std::size_t(png.size())},
                                       &error)) {
         return;
     }
     wheel::MessageBox::Show(this,
                             QString::fromUtf8(wheel::kCannotExportText).arg(path, QString::fromStdString(error.reason)),
-                            Text(wheel::kCaptionHint));
+                            QString::fromUtf8(wheel::kCaptionHint));
 }

@@ -38,7 +38,7 @@ int RunCalibrate(const Context& context)
         options.wantOriginal = false;
         wheel::LoadResult loaded = wheel::LoadPicture(picturePath, options);
         if (!loaded)
-            return Fail(picturePath + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+            return Fail(picturePath + ": " + English(wheel::LoadErrorText(loaded.error)));
         picture.SetPicture(std::move(loaded.picture));
         picture.RenderWheel(1);
     }

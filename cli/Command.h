@@ -58,6 +58,8 @@ std::unique_ptr<QCoreApplication> SetUpLanguage(const std::string& requested);
 // One of the editor's texts (a log line, a message box's text or caption),
 // made in Chinese, in the chosen language.
 std::string Shown(const std::string& text);
+// The same text in English, for wheelctl's own messages (a picture's refusal).
+std::string English(const std::string& text);
 
 // wheelctl's own messages go to standard output until an output named "-"
 // takes it for its bytes; from then on they go to standard error.

@@ -3,8 +3,8 @@
 #include "cli/AdjustmentOptions.h"
 #include "cli/Command.h"
 
+#include "io/OutputFile.h"
 #include "picture/Codecs.h"
-#include "picture/OutputFile.h"
 #include "picture/PictureFile.h"
 #include "picture/WheelPicture.h"
 
@@ -70,7 +70,7 @@ int RunConvert(const Context& context)
     options.wantOriginal = false;  // wheelctl shows no colour copy
     wheel::LoadResult loaded = wheel::LoadPicture(picturePath, options);
     if (!loaded)
-        return Fail(picturePath + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+        return Fail(picturePath + ": " + English(wheel::LoadErrorText(loaded.error)));
 
     wheel::WheelPicture picture;
     picture.SetPicture(std::move(loaded.picture));

@@ -79,7 +79,7 @@ int RunSeveral(const Context& context, std::uint8_t mode48, const std::optional<
         options.adjustments = p.adjustments;
         wheel::LoadResult loaded = wheel::LoadPicture(p.path, options);
         if (!loaded)
-            return Fail(p.path + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+            return Fail(p.path + ": " + English(wheel::LoadErrorText(loaded.error)));
         wheel::WheelPicture picture;
         picture.SetPicture(std::move(loaded.picture));
         picture.RenderWheel(mode48);
@@ -117,7 +117,7 @@ int RunDownload(const Context& context)
     options.wantOriginal = false;
     wheel::LoadResult loaded = wheel::LoadPicture(one.path, options);
     if (!loaded)
-        return Fail(one.path + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+        return Fail(one.path + ": " + English(wheel::LoadErrorText(loaded.error)));
     wheel::WheelPicture picture;
     picture.SetPicture(std::move(loaded.picture));
     picture.RenderWheel(mode48);

@@ -5,9 +5,9 @@
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
+#include "io/LocalPath.h"
 #include "texts/AppTitle.h"
 
-#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -104,7 +104,7 @@ QFont CPaintCanvas::MeasuringFont() const
 bool CPaintCanvas::LoadBitmapFile(const QString& path, int* pnCapacity)
 {
     bmp::BmpImage image;
-    bmp::BmpError error = bmp::ReadBmpFile(QFile::encodeName(path).toStdString(), image);
+    bmp::BmpError error = bmp::ReadBmpFile(wheel::LocalPath(path), image);
     QImage picture;
     QImage offscreen;
     if (error == bmp::BmpError::None) {
