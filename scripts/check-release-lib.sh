@@ -2,11 +2,12 @@
 # the system's set-up, mounts and removal, commands as the system's user, and
 # the X display. Sourced by check-release, which sets root, logs, user, home,
 # clone, only, remove.
-# shellcheck shell=bash disable=SC2154
+# shellcheck shell=bash disable=SC2154,SC2034
 
 # ---- the report ------------------------------------------------------------------
 
 report_file=""
+step_open=0
 step_count=0
 failures=0
 started=$(date +%s)
@@ -24,16 +25,19 @@ step_begin() {  # NAME DESCRIPTION
     step_what=$2
     step_log=$logs/$(printf '%02d' $step_count)-${1// /-}.log
     step_start=$(date +%s)
+    step_open=1
     echo "check-release: [$step_count] $step_what ($(date +%H:%M:%S))"
 }
 
 step_end() {  # STATUS; returns it
     local status=$1 took result=ok
+    step_open=0
     took=$(($(date +%s) - step_start))
     if [ "$status" != 0 ]; then
         result=FAILED
+        [ "$status" = 130 ] && result=stopped
         failures=$((failures + 1))
-        echo "check-release: [$step_count] FAILED after $(minutes $took); the end of $step_log:" >&2
+        echo "check-release: [$step_count] $result after $(minutes $took); the end of $step_log:" >&2
         tail -n 40 "$step_log" | sed 's/^/    /' >&2
     else
         echo "check-release: [$step_count] ok, $(minutes $took)"

@@ -107,9 +107,11 @@ step_begin "make test" "make test" > /dev/null
 step_end 0 > /dev/null
 step_begin "make package" "make package" > /dev/null
 step_end 2 2> /dev/null > /dev/null && expect "a failed step returns its status" 0 2
+step_begin "tsan x20" "stopped by a signal" > /dev/null
+step_end 130 2> /dev/null > /dev/null
 report_total > /dev/null && expect "a run with a failed step fails" ok failed
 expect "report lines" "$(sed -n '4,$s/^\(.\{15\}\) \([A-Za-z]*\) .*/\1|\2/p' "$logs/report.txt" | tr -s ' ' | tr '\n' ';')" \
-    "make test |ok;make package |FAILED;total |FAILED;"
+    "make test |ok;make package |FAILED;tsan x20 |stopped;total |FAILED;"
 
 if [ $failed = 0 ]; then
     echo "check-release-lib: all passed"
