@@ -6,6 +6,10 @@ OptionTable AdjustmentOptions(bool perPicture)
 {
     OptionTable table = {
         {"--rotate", "0|90|180|270", "turn the picture clockwise (default 0)", Value::Words, "0 90 180 270"},
+        {"--fit", "stretch|fit|crop",
+         "make the picture square: stretch it (default),\npad its shorter side with unlit margins, or\n"
+         "take its centred square",
+         Value::Words, "stretch fit crop"},
         {"--tone", "TONE",
          "threshold (the default): light or dark by the\nthreshold; dither: grey as more or fewer lit\n"
          "LEDs; outline: the edges between dark and\nlight as lines of lit LEDs",
@@ -13,10 +17,6 @@ OptionTable AdjustmentOptions(bool perPicture)
         {"--threshold", "auto|N",
          "grey values up to N (0 to 254) become dark;\nauto, the default, is Otsu's threshold", Value::Words, "auto"},
         {"--invert", "", "light the LEDs where the picture is light\ninstead of where it is dark"},
-        {"--fit", "stretch|fit|crop",
-         "make the picture square: stretch it (default),\npad its shorter side with unlit margins, or\n"
-         "take its centred square",
-         Value::Words, "stretch fit crop"},
     };
     for (Option& option : table)
         option.perPicture = perPicture;

@@ -19,7 +19,7 @@ bool ApplyAdjustments(const OptionValues& options, wheel::PictureAdjustments& ad
                       bool* given = nullptr);
 
 inline constexpr const char* kAdjustmentSynopsis =
-    "[--rotate 0|90|180|270] [--tone threshold|dither|outline]\n"
-    "        [--fit stretch|fit|crop] [--threshold auto|N] [--invert]";
+    "[--rotate 0|90|180|270] [--fit stretch|fit|crop]\n"
+    "        [--tone threshold|dither|outline] [--threshold auto|N] [--invert]";
 
 } // namespace wheelctl
