@@ -44,6 +44,10 @@ CMainMenu::CMainMenu(QWidget* parent)
     m_adjustments = picture->addAction(wheel::Shown(wheel::kAdjustmentsMenuText));
     m_adjustments->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     m_resetAdjustments = picture->addAction(wheel::Shown(wheel::kResetAdjustmentsMenuText));
+    picture->addSeparator();
+    m_showLeds = picture->addAction(wheel::Shown(wheel::kShowLedsMenuText));
+    m_showLeds->setObjectName(QStringLiteral("showLedsAction"));
+    m_showLeds->setCheckable(true);
 
     QMenu* device = addMenu(wheel::Shown(wheel::kDeviceMenuText));
     m_download = device->addAction(wheel::Shown(wheel::kDownloadMenuText));

@@ -284,7 +284,14 @@ void CWheelDlg::OnPaint()
     if (m_picture.PictureLoaded())
         DrawImageToControl(m_picture.Shown(), m_staticOriginal);
     if (m_bPreviewDone && m_picture.PreviewDone())
-        DrawImageToControl(m_picture.Preview(), m_staticPreview);
+        DrawImageToControl(ShownPreview(), m_staticPreview);
+}
+
+cv::Mat CWheelDlg::ShownPreview() const
+{
+    if (!m_bPreviewDone || !m_picture.PreviewDone())
+        return {};
+    return m_bShowLeds ? m_picture.LedView() : m_picture.Preview();
 }
 
 // ---- window life -----------------------------------------------------------

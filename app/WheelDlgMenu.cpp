@@ -9,6 +9,7 @@
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
 #include "app/SetTexts.h"
+#include "app/UserSettings.h"
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "io/LocalPath.h"
@@ -69,6 +70,9 @@ void CWheelDlg::BuildMenuBar()
     connect(m_menu->Quit(), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->Adjustments(), &QAction::triggered, this, &CWheelDlg::OnAdjustments);
     connect(m_menu->ResetAdjustments(), &QAction::triggered, this, &CWheelDlg::OnResetAdjustments);
+    m_bShowLeds = wheel::ShowLedsSetting();
+    m_menu->ShowLeds()->setChecked(m_bShowLeds);
+    connect(m_menu->ShowLeds(), &QAction::toggled, this, &CWheelDlg::OnShowLeds);
     connect(m_menu->Download(), &QAction::triggered, this, &CWheelDlg::OnDownload);
     connect(m_menu->Calibrate(), &QAction::triggered, this, &CWheelDlg::OnCalibrate);
     connect(m_menu->FactoryReset(), &QAction::triggered, this, &CWheelDlg::OnFactoryReset);
@@ -140,6 +144,13 @@ void CWheelDlg::OnResetAdjustments()
         ShowAdjustmentsTarget();
 }
 
+void CWheelDlg::OnShowLeds(bool on)
+{
+    m_bShowLeds = on;
+    wheel::SetShowLedsSetting(on);
+    OnPaint();
+}
+
 void CWheelDlg::OnExportPreview()
 {
     if (!m_bPictureLoaded || !m_picture.PreviewDone())
@@ -152,7 +163,7 @@ void CWheelDlg::OnExportPreview()
                                                             QDir(folder).filePath(name));
     if (path.isEmpty())
         return;
-    const QByteArray png = PngBytes(m_picture.Preview());
+    const QByteArray png = PngBytes(ShownPreview());
     wheel::OutputError error;
     if (png.isEmpty()) {
         error.reason = "PNG encoding failed";

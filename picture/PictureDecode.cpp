@@ -151,17 +151,17 @@ void ReduceLikeImread(cv::Mat& image, int reduction)
                    0, 0, cv::INTER_LINEAR_EXACT);
 }
 
-DecodedPicture DecodePicture(const std::string& path, const PictureHeader& header, int flags)
+DecodedPicture DecodePicture(const std::string& path, const PictureHeader& header, int flags, RowSink* rows)
 {
     if (header.format == PictureFormat::Jpeg)
-        return DecodeJpeg(path, flags, header.readLimit);
-    return DecodePicture(path, header.format, flags);
+        return DecodeJpeg(path, flags, rows, header.readLimit);
+    return DecodePicture(path, header.format, flags, rows);
 }
 
-DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags)
+DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags, RowSink* rows)
 {
     switch (format) {
-    case PictureFormat::Jpeg: return DecodeJpeg(path, flags);
+    case PictureFormat::Jpeg: return DecodeJpeg(path, flags, rows);
     case PictureFormat::Png: return DecodePng(path, flags);
     case PictureFormat::Bmp: return DecodeBmp(path, flags);
     case PictureFormat::Unknown: break;
@@ -169,7 +169,7 @@ DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int 
     return {cv::Mat(), LoadError::NotAPicture};
 }
 
-std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer, std::uint64_t readLimit)
+std::FILE* OpenForDecoding(const std::string& path, std::uint64_t readLimit)
 {
     RegularFile regular = RegularFile::Open(path);
     if (!regular.IsOpen())
@@ -206,9 +206,16 @@ std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer, s
         if (!file)
             delete limited;
     }
+    if (file)
+        regular.Release();
+    return file;
+}
+
+std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer)
+{
+    std::FILE* file = OpenForDecoding(path);
     if (!file)
         return nullptr;
-    regular.Release();
     // A few large reads instead of thousands of 4 KiB ones (glibc ignores a
     // size given without a buffer).
     constexpr std::size_t kReadBuffer = 256 * 1024;

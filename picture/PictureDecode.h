@@ -20,12 +20,25 @@ struct DecodedPicture {
     LoadError error = LoadError::None;
 };
 
+// Told of a picture's rows as the decoder finishes them, top to bottom, on
+// the decoder's thread: Begin with the picture once it is allocated, then
+// RowsReady with the count of rows finished so far, then End, after which
+// the picture may change (an EXIF orientation turns it). Only the JPEG
+// decoder tells; End is not called when Begin was not.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void Begin(const cv::Mat& image) = 0;
+    virtual void RowsReady(int rows) = 0;
+    virtual void End() = 0;
+};
+
 // `flags`: cv::IMREAD_GRAYSCALE, cv::IMREAD_COLOR or
 // cv::IMREAD_REDUCED_COLOR_2, _4 or _8.
-DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags);
+DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags, RowSink* rows = nullptr);
 // The same for a probed file: the decoder reads no further than the header's
 // read limit.
-DecodedPicture DecodePicture(const std::string& path, const PictureHeader& header, int flags);
+DecodedPicture DecodePicture(const std::string& path, const PictureHeader& header, int flags, RowSink* rows = nullptr);
 
 // The denominator of a reduced flag (1, 2, 4 or 8) and whether it asks for colour.
 int ReductionOf(int flags);
@@ -35,11 +48,12 @@ bool WantsColour(int flags);
 // without a scaled decoder (each side divided, at least one pixel).
 void ReduceLikeImread(cv::Mat& image, int reduction);
 
-// Opens a file for a decoder that reads it through stdio, with `buffer` as
-// its read buffer (keep it alive until the file is closed); the file ends
-// for the decoder after `readLimit` bytes. Null when the file cannot be
-// opened or is not a regular file (it is never waited on).
-std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer,
-                           std::uint64_t readLimit = UINT64_MAX);
+// Opens a file for a decoder that reads it through stdio; the file ends for
+// the decoder after `readLimit` bytes. Null when the file cannot be opened or
+// is not a regular file (it is never waited on).
+std::FILE* OpenForDecoding(const std::string& path, std::uint64_t readLimit = UINT64_MAX);
+// The same with `buffer` as stdio's read buffer (keep it alive until the
+// file is closed), for a decoder that reads in small pieces.
+std::FILE* OpenForDecoding(const std::string& path, std::vector<char>& buffer);
 
 } // namespace wheel

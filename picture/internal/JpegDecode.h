@@ -9,6 +9,7 @@
 namespace wheel {
 
 // The decoder reads no further than `readLimit` bytes into the file.
-DecodedPicture DecodeJpeg(const std::string& path, int flags, std::uint64_t readLimit = UINT64_MAX);
+DecodedPicture DecodeJpeg(const std::string& path, int flags, RowSink* rows = nullptr,
+                          std::uint64_t readLimit = UINT64_MAX);
 
 } // namespace wheel
