@@ -59,6 +59,7 @@ CMainMenu::CMainMenu(QWidget* parent)
     : QMenuBar(parent)
 {
     setObjectName(QStringLiteral("mainMenu"));
+    setAccessibleName(Text(wheel::kMainMenuName));
 
     m_fileMenu = addMenu(Text(wheel::kFileMenuText));
     m_openPicture = m_fileMenu->addAction(Text(wheel::kOpenPictureMenuText));
@@ -78,6 +79,8 @@ CMainMenu::CMainMenu(QWidget* parent)
     m_adjustments = picture->addAction(Text(wheel::kAdjustmentsMenuText));
     m_adjustments->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     m_resetAdjustments = picture->addAction(Text(wheel::kResetAdjustmentsMenuText));
+    picture->addSeparator();
+    m_diy = picture->addAction(Text(wheel::kDiyMenuText));
 
     QMenu* device = addMenu(Text(wheel::kDeviceMenuText));
     m_download = device->addAction(Text(wheel::kDownloadMenuText));

@@ -29,6 +29,7 @@ public:
     // 图片
     QAction* Adjustments() const { return m_adjustments; }
     QAction* ResetAdjustments() const { return m_resetAdjustments; }
+    QAction* Diy() const { return m_diy; }
     // 设备
     QAction* Download() const { return m_download; }
     QAction* Calibrate() const { return m_calibrate; }
@@ -54,6 +55,7 @@ private:
     QAction* m_quit = nullptr;
     QAction* m_adjustments = nullptr;
     QAction* m_resetAdjustments = nullptr;
+    QAction* m_diy = nullptr;
     QAction* m_download = nullptr;
     QAction* m_calibrate = nullptr;
     QAction* m_factoryReset = nullptr;

@@ -115,13 +115,14 @@ void CSetWindow::RefreshRecord()
         OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
         if (!slot.Holds()) {
             shown = {};
-            Cell(box)->ShowOnWheel({}, {});
+            Cell(box)->ShowOnWheel({}, {}, {});
             continue;
         }
         const QString time = QLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
         shown.tip = wheel::TranslateShown(QString::fromUtf8(wheel::kOnWheelTip).arg(slot.name, time));
+        shown.name = wheel::TranslateShown(slot.name);
         if (shown.block == slot.block)
-            Cell(box)->ShowOnWheel(shown.image, shown.tip);
+            Cell(box)->ShowOnWheel(shown.image, shown.name, shown.tip);
         else
             changed.emplace_back(box, slot.block);
     }
@@ -141,7 +142,7 @@ void CSetWindow::RefreshRecord()
                     OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
                     shown.block = block;
                     shown.image = image;
-                    Cell(box)->ShowOnWheel(image, shown.tip);
+                    Cell(box)->ShowOnWheel(image, shown.name, shown.tip);
                 },
                 Qt::QueuedConnection);
         }

@@ -10,6 +10,7 @@
 #include "app/RecentPictures.h"
 #include "app/SetWindow.h"
 #include "app/WheelDlgDevice.h"
+#include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
@@ -27,6 +28,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QThread>
@@ -82,6 +85,16 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(ui->btnSelectionHelp, &QPushButton::clicked, this, &CWheelDlg::OnSelectionHelp);
     connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
     connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
+
+    // Tab lands on the selected direction (the arrow keys choose the other);
+    // with neither selected, on either.
+    auto tabToSelected = [this] {
+        const bool any = ui->radLeft->isChecked() || ui->radRight->isChecked();
+        for (QRadioButton* radio : {ui->radLeft, ui->radRight})
+            radio->setFocusPolicy(!any || radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    connect(ui->radLeft, &QRadioButton::toggled, this, tabToSelected);
+    connect(ui->radRight, &QRadioButton::toggled, this, tabToSelected);
 
     // A picture file dropped on the window opens as through "打开图片", a
     // picture set in the set window.
@@ -277,6 +290,10 @@ CSetWindow* CWheelDlg::OpenSetWindow()
 {
     if (!m_setWindow)
         MakeSetWindow();
+    if (!m_setWindow->isVisible()) {
+        const QSize room = screen()->availableGeometry().size();
+        PlaceBeside(m_setWindow, this, m_setWindow->WantedSize(room), m_setWindow->MinimumUsefulSize());
+    }
     m_setWindow->show();
     m_setWindow->raise();
     m_setWindow->activateWindow();

@@ -9,7 +9,10 @@
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
 #include "app/SetTexts.h"
+#include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/TemplateLayout.h"
 #include "picture/OutputFile.h"
 #include "texts/ShownText.h"
 
@@ -55,6 +58,10 @@ void CWheelDlg::BuildMenuBar()
         if (child != client)
             child->setParent(client);
 
+    // Under another font than the editor's own (a desktop theme's, a larger
+    // size) the template's rectangles grow with the font's dialog units.
+    new wheel::CTemplateLayout(client, wheel::DefaultUiFont());
+
     m_menu = new CMainMenu(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,6 +80,7 @@ void CWheelDlg::BuildMenuBar()
     connect(m_menu->Quit(), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->Adjustments(), &QAction::triggered, this, &CWheelDlg::OnAdjustments);
     connect(m_menu->ResetAdjustments(), &QAction::triggered, this, &CWheelDlg::OnResetAdjustments);
+    connect(m_menu->Diy(), &QAction::triggered, this, &CWheelDlg::OnDiy);
     connect(m_menu->Download(), &QAction::triggered, this, &CWheelDlg::OnDownload);
     connect(m_menu->Calibrate(), &QAction::triggered, this, &CWheelDlg::OnCalibrate);
     connect(m_menu->FactoryReset(), &QAction::triggered, this, &CWheelDlg::OnFactoryReset);
@@ -85,6 +93,7 @@ void CWheelDlg::BuildMenuBar()
     WatchEnabled(ui->btnDownload, m_menu, [this](bool on) { m_menu->Download()->setEnabled(on); });
     WatchEnabled(ui->btnCalibrate, m_menu, [this](bool on) { m_menu->Calibrate()->setEnabled(on); });
     WatchEnabled(ui->btnFactoryReset, m_menu, [this](bool on) { m_menu->FactoryReset()->setEnabled(on); });
+    WatchEnabled(ui->btnDiy, m_menu, [this](bool on) { m_menu->Diy()->setEnabled(on); });
     WatchEnabled(ui->btnOpenPicture, m_menu, [this](bool on) {
         m_menu->OpenPicture()->setEnabled(on);
         m_menu->RecentMenu()->setEnabled(on);
@@ -135,16 +144,13 @@ void CWheelDlg::OnAdjustments()
         ShowAdjustmentsTarget();
         UpdatePictureActions();
     }
-    m_adjustments->show();
     if (first) {
-        // To the right of the window, so that both pictures stay in view
-        // while the slider moves; on a narrow screen over the buttons.
-        const QRect window = frameGeometry();
-        const QRect room = screen()->availableGeometry();
-        const int width = m_adjustments->frameGeometry().width();
-        const int x = std::max(room.left(), std::min(window.right() + 1, room.right() + 1 - width));
-        m_adjustments->move(x, window.top());
+        // Beside the window, so that both pictures stay in view while the
+        // slider moves.
+        m_adjustments->adjustSize();
+        PlaceBeside(m_adjustments, this, m_adjustments->size(), m_adjustments->size());
     }
+    m_adjustments->show();
     m_adjustments->raise();
     m_adjustments->activateWindow();
 }

@@ -6,6 +6,7 @@
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/TemplateLayout.h"
 #include "picture/Codecs.h"
 #include "ui_DiyDlg.h"
 
@@ -33,6 +34,13 @@ CDiyDlg::CDiyDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::C
     setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) & ~Qt::WindowContextHelpButtonHint);
     m_canvas = m_ui->canvas;
     m_editText = m_ui->textEdit;
+    // The template's rectangles are measured in 宋体 10 pt at 96 dpi; the
+    // canvas is placed in pixels by the dialog itself.
+    QImage at96Dpi(1, 1, QImage::Format_RGB32);
+    at96Dpi.setDotsPerMeterX(CPaintCanvas::kDotsPerMeter);
+    at96Dpi.setDotsPerMeterY(CPaintCanvas::kDotsPerMeter);
+    auto* layout = new CTemplateLayout(this, font(), &at96Dpi);
+    layout->KeepGeometry(m_canvas);
     m_limit = new GbkLimitValidator(this);
     m_editText->setValidator(m_limit);
 

@@ -4,6 +4,7 @@
 #include "diy/DiyTemplate.h"
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
+#include "dialogs/Contrast.h"
 #include "dialogs/Dialogs.h"
 #include "texts/AppTitle.h"
 
@@ -89,9 +90,10 @@ CPaintCanvas::CPaintCanvas(QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);  // painting covers the whole client area
     setMouseTracking(true);
-    // Like a static control the canvas never takes the focus from the entry
-    // box; it holds the keyboard only while a drag runs (Escape cancels).
-    setFocusPolicy(Qt::NoFocus);
+    // A click leaves the focus in the entry box, so that typing goes on after
+    // a drag; Tab brings it here, where the arrow keys move the text box.
+    // During a drag the canvas holds the keyboard (Escape cancels).
+    setFocusPolicy(Qt::TabFocus);
 }
 
 CPaintCanvas::~CPaintCanvas() = default;
@@ -265,6 +267,12 @@ void CPaintCanvas::paintEvent(QPaintEvent*)
     p.drawImage(QPoint(d.left, d.top), m_offscreen, QRect(0, 0, d.Width(), d.Height()));
     if (!m_overlay.isNull())
         p.drawImage(QPoint(m_overlayRect.left, m_overlayRect.top), m_overlay);
+    if (hasFocus()) {
+        // The focus: a frame at the canvas's edge, on the grey surround.
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(ReadableOn(palette().color(QPalette::Highlight), kSurround, 3.0), 2));
+        p.drawRect(QRectF(c).adjusted(1, 1, -1, -1));
+    }
     if (m_tracker.IsTracking()) {
         // The rubber band: the proposed box, visible on light and dark.
         const CRect r = m_tracker.TrackingRect().Normalized();
@@ -315,7 +323,42 @@ void CPaintCanvas::keyPressEvent(QKeyEvent* event)
         FinishTrack(false);
         return;
     }
-    QWidget::keyPressEvent(event);
+    // Arrows move the text box by a pixel, ten with Shift; with Ctrl they
+    // move its bottom right corner, as dragging that handle does.
+    int dx = 0;
+    int dy = 0;
+    switch (event->key()) {
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Down: dy = 1; break;
+    default: break;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((dx == 0 && dy == 0) || !m_bmp || (modifiers & ~(Qt::ShiftModifier | Qt::ControlModifier))) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int step = (modifiers & Qt::ShiftModifier) ? 10 : 1;
+    const int hit = (modifiers & Qt::ControlModifier) ? CTextTracker::hitBottomRight : CTextTracker::hitMiddle;
+    if (m_tracker.Nudge(hit, dx * step, dy * step)) {
+        RenderCanvas();
+        DrawTextBoxFrame();
+        update();
+    }
+    event->accept();
+}
+
+void CPaintCanvas::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CPaintCanvas::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CPaintCanvas::FinishTrack(bool keep)

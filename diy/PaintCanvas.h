@@ -58,7 +58,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override; // OnLButtonDown
     void mouseMoveEvent(QMouseEvent* event) override;  // tracking and OnSetCursor
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;     // Escape cancels a drag
+    // Escape cancels a drag; the arrows move and resize the text box.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool CreateMemoryBitmap(int* pnCapacity);
