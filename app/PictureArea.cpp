@@ -32,16 +32,22 @@ CPictureArea::CPictureArea(QWidget* parent)
     setFrameShape(QFrame::NoFrame);
 }
 
-void CPictureArea::SetImage(QImage image)
+void CPictureArea::SetImage(QImage image, Sharper sharper)
 {
     m_image = std::move(image);
+    m_sharper = std::move(sharper);
+    m_sharp = QImage();
     update();
 }
 
 void CPictureArea::ClearImage()
 {
-    m_image = QImage();
-    update();
+    SetImage({});
+}
+
+QSize CPictureArea::DevicePixels() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
 }
 
 void CPictureArea::paintEvent(QPaintEvent* event)
@@ -50,16 +56,28 @@ void CPictureArea::paintEvent(QPaintEvent* event)
     if (m_image.isNull())
         return;
     QPainter painter(this);
+    // Where the screen has more pixels than the image, an image that can be
+    // drawn again at the screen's pixels is, rather than stretched blurry.
+    const QSize device = DevicePixels();
+    if (m_sharper && (device.width() > m_image.width() || device.height() > m_image.height())) {
+        if (m_sharp.size() != device)
+            m_sharp = m_sharper(device);
+        if (!m_sharp.isNull()) {
+            m_sharp.setDevicePixelRatio(devicePixelRatioF());
+            painter.drawImage(QPoint(0, 0), m_sharp);
+            return;
+        }
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(rect(), m_image);
 }
 
-void DrawImageToControl(const cv::Mat& image, CPictureArea* control)
+void DrawImageToControl(const cv::Mat& image, CPictureArea* control, CPictureArea::Sharper sharper)
 {
     if (control == nullptr)
         return;
     QImage converted = MatToQImage(image);
     if (converted.isNull())
         return;
-    control->SetImage(std::move(converted));
+    control->SetImage(std::move(converted), std::move(sharper));
 }

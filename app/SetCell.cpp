@@ -30,6 +30,15 @@ QString Text(const char* pattern, const QString& value)
     return wheel::TranslateShown(QString::fromUtf8(pattern).arg(value));
 }
 
+// A preview drawn at `side` times the screen's pixel ratio, shown `side`
+// pixels wide.
+QPixmap AtScreenPixels(const QImage& image, int side)
+{
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(std::max<qreal>(1.0, static_cast<qreal>(image.width()) / side));
+    return pixmap;
+}
+
 // The local files a drag carries, in order; nothing when it carries
 // something else as well.
 QStringList LocalFiles(const QMimeData* data)
@@ -195,7 +204,7 @@ void CSetCell::ShowPreview(const QString& picture, const wheel::PictureAdjustmen
 {
     ShowPicture(picture, adjustments);
     SetPreviewTone(Tone::Plain);
-    m_preview->setPixmap(QPixmap::fromImage(preview));
+    m_preview->setPixmap(AtScreenPixels(preview, kPreviewSide));
 }
 
 void CSetCell::ShowProblem(const QString& picture, const wheel::PictureAdjustments& adjustments, const QString& problem)
@@ -220,7 +229,7 @@ void CSetCell::ShowOnWheel(const QImage& preview, const QString& name, const QSt
         m_onWheel->clear();
         m_onWheel->setText(Text(wheel::kOnWheelUnknown));
     } else {
-        m_onWheel->setPixmap(QPixmap::fromImage(preview));
+        m_onWheel->setPixmap(AtScreenPixels(preview, kOnWheelSide));
     }
     UpdateAccessibleName();
 }

@@ -170,7 +170,7 @@ void CSetWindow::Render(const std::vector<int>& boxes)
                     this, [this, generation, box, rendering] { OnCellRendered(generation, box, rendering); },
                     Qt::QueuedConnection);
             },
-            CSetCell::kPreviewSide);
+            DevicePixels(CSetCell::kPreviewSide));
     }
     for (int box : boxes)
         ShowCell(box);

@@ -81,6 +81,8 @@ private:
     int ColumnsFor(int width) const;
     QSize CellsSize(int columns, int rows) const;
     QSize Around() const;
+    // A preview's side in the screen's pixels, so that it is drawn sharp.
+    int DevicePixels(int side) const;
     // The arrow keys on a cell: to the next cell that way.
     void StepFocus(int box, int dx, int dy);
 

@@ -15,6 +15,7 @@
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
 #include "sets/RecordSet.h"
+#include "texts/Language.h"
 #include "texts/ShownText.h"
 
 #include <QCheckBox>
@@ -118,7 +119,8 @@ void CSetWindow::RefreshRecord()
             Cell(box)->ShowOnWheel({}, {}, {});
             continue;
         }
-        const QString time = QLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
+        // In the editor's language, whatever the desktop's.
+        const QString time = wheel::ShownLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
         shown.tip = wheel::TranslateShown(QString::fromUtf8(wheel::kOnWheelTip).arg(slot.name, time));
         shown.name = wheel::TranslateShown(slot.name);
         if (shown.block == slot.block)
@@ -131,9 +133,10 @@ void CSetWindow::RefreshRecord()
     // A preview costs a few milliseconds, twenty of them too long for the
     // window's thread: they are drawn on a thread of their own and each shown
     // when it is ready, unless the record changed again meanwhile.
-    m_recordPreviews.start([this, generation, changed] {
+    const int side = DevicePixels(CSetCell::kOnWheelSide);
+    m_recordPreviews.start([this, generation, changed, side] {
         for (const auto& [box, block] : changed) {
-            const QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+            const QImage image = MatToQImage(wheel::RecordedPreview(block, side));
             QMetaObject::invokeMethod(
                 this,
                 [this, generation, box, block, image] {

@@ -15,6 +15,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -117,6 +118,11 @@ void CSetWindow::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange)
         m_progressText->setMinimumWidth(
             m_progressText->fontMetrics().horizontalAdvance(m_progressText->text() + QStringLiteral("00")));
+}
+
+int CSetWindow::DevicePixels(int side) const
+{
+    return static_cast<int>(std::ceil(side * devicePixelRatioF()));
 }
 
 void CSetWindow::StepFocus(int box, int dx, int dy)

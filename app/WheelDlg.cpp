@@ -14,6 +14,7 @@
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
 #include "picture/PictureFile.h"
+#include "picture/RenderWheel.h"
 #include "protocol/SlotHelpDlg.h"
 #include "protocol/SlotTable.h"
 #include "texts/AppTitle.h"
@@ -348,8 +349,13 @@ void CWheelDlg::OnPaint()
 {
     if (m_picture.PictureLoaded())
         DrawImageToControl(m_picture.Shown(), m_staticOriginal);
-    if (m_bPreviewDone && m_picture.PreviewDone())
-        DrawImageToControl(m_picture.Preview(), m_staticPreview);
+    if (m_bPreviewDone && m_picture.PreviewDone()) {
+        // On a screen with more pixels than the preview has, it is drawn
+        // again at the screen's pixels from the same working picture.
+        DrawImageToControl(m_picture.Preview(), m_staticPreview, [work = m_picture.Work().clone()](QSize pixels) {
+            return MatToQImage(wheel::RenderPreviewAt(work, std::max(pixels.width(), pixels.height())));
+        });
+    }
 }
 
 // ---- window life -----------------------------------------------------------

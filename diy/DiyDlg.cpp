@@ -11,6 +11,7 @@
 #include "ui_DiyDlg.h"
 
 #include <QFile>
+#include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,12 +110,31 @@ void CDiyDlg::OnChangeText()
     m_canvas->SetCanvasText(m_strInputText, true);
 }
 
+QFont CDiyDlg::FontForDialog(const QFont& font)
+{
+    // The face as installed (a substitute for "黑体"), so that the dialog
+    // finds it in its list; a size held in pixels as the points that draw
+    // it on the canvas's 96-dpi picture.
+    QFont shown = font;
+    shown.setFamily(QFontInfo(font).family());
+    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
+        shown.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    return shown;
+}
+
+bool CDiyDlg::SameChoice(const QFont& a, const QFont& b)
+{
+    return a.family() == b.family() && qFuzzyCompare(a.pointSizeF(), b.pointSizeF()) && a.weight() == b.weight()
+        && a.italic() == b.italic() && a.underline() == b.underline() && a.strikeOut() == b.strikeOut();
+}
+
 void CDiyDlg::OnFontSettings()
 {
-    QFont initial = g_TextLogFont;
-    initial.setFamily(m_strFaceName);
+    // The dialog opens with the font the canvas draws in, at its real size;
+    // confirming it unchanged changes nothing.
+    const QFont initial = FontForDialog(m_canvas->TextFont());
     const std::optional<QFont> chosen = FontDialog::GetFont(this, initial);
-    if (!chosen)
+    if (!chosen || SameChoice(*chosen, initial))
         return;
     g_TextLogFont = *chosen;
     g_TextFont = *chosen;

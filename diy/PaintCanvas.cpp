@@ -17,6 +17,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace wheel {
 
@@ -103,6 +104,11 @@ QFont CPaintCanvas::MeasuringFont() const
     return m_memFont.value_or(DefaultMemoryFont());
 }
 
+QFont CPaintCanvas::TextFont() const
+{
+    return g_TextFont.value_or(MeasuringFont());
+}
+
 bool CPaintCanvas::LoadBitmapFile(const QString& path, int* pnCapacity)
 {
     bmp::BmpImage image;
@@ -147,6 +153,8 @@ bool CPaintCanvas::CreateMemoryBitmap(int* pnCapacity)
         m_memFont.reset();
     }
     m_offscreen.fill(Qt::white);
+    m_bFrameShown = false;
+    m_display = QImage();
     {
         QPainter p(&m_offscreen);
         p.drawImage(0, 0, m_picture);
@@ -177,11 +185,15 @@ void CPaintCanvas::RenderCanvas()
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(0, 0, m_picture);
     }
-    if (!m_strText.isEmpty())
-        DrawCanvasText();
+    m_bFrameShown = false;
+    m_display = QImage();
+    if (!m_strText.isEmpty()) {
+        QPainter p(&m_offscreen);
+        DrawCanvasText(p);
+    }
 }
 
-void CPaintCanvas::DrawCanvasText()
+void CPaintCanvas::DrawCanvasText(QPainter& p) const
 {
     const CRect box = m_tracker.m_rect.Offset(-m_rectDisplay.left, -m_rectDisplay.top);
     const CRect t = box.Offset(1, 1);
@@ -192,9 +204,9 @@ void CPaintCanvas::DrawCanvasText()
     wrapped.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (t.IsEmpty())
         return;  // an inverted box clips everything away
-    QPainter p(&m_offscreen);
+    p.save();
     p.setClipRect(ToQRect(t));
-    const QFont font = g_TextFont.value_or(MeasuringFont());
+    const QFont font = TextFont();
     p.setFont(font);
     p.setPen(Qt::black);
     // "黑体" puts its baseline at 0.859 em, and the layout's first box is
@@ -209,6 +221,7 @@ void CPaintCanvas::DrawCanvasText()
             target.adjust(0, -shift, 0, 0);
     }
     p.drawText(target, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, wrapped);
+    p.restore();
 }
 
 void CPaintCanvas::DrawTextBoxFrame()
@@ -217,6 +230,32 @@ void CPaintCanvas::DrawTextBoxFrame()
         return;
     QPainter p(&m_offscreen);
     DrawTrackerFrame(p, m_tracker, m_tracker.m_rect.Offset(-m_rectDisplay.left, -m_rectDisplay.top));
+    m_bFrameShown = true;
+    m_display = QImage();
+}
+
+const QImage& CPaintCanvas::DisplayImage(qreal ratio)
+{
+    // The composition again at the screen's pixels: the picture scaled up,
+    // the text and the box frame drawn at full resolution, laid out exactly
+    // as in the composition (which is what a save writes).
+    const QSize logical(m_rectDisplay.Width(), m_rectDisplay.Height());
+    const QSize device = (QSizeF(logical) * ratio).toSize();
+    if (!m_display.isNull() && m_display.size() == device && m_display.devicePixelRatio() == ratio)
+        return m_display;
+    m_display = QImage(device, QImage::Format_RGB32);
+    m_display.setDotsPerMeterX(kDotsPerMeter);
+    m_display.setDotsPerMeterY(kDotsPerMeter);
+    m_display.setDevicePixelRatio(ratio);
+    QPainter p(&m_display);
+    // Whole multiples keep the picture's pixels crisp; others are smoothed.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(logical)), m_picture, QRectF(QPointF(0, 0), QSizeF(logical)));
+    if (!m_strText.isEmpty())
+        DrawCanvasText(p);
+    if (m_bFrameShown)
+        DrawTrackerFrame(p, m_tracker, m_tracker.m_rect.Offset(-m_rectDisplay.left, -m_rectDisplay.top));
+    return m_display;
 }
 
 void CPaintCanvas::SetCanvasText(const QString& text, bool bRedraw)
@@ -264,7 +303,11 @@ void CPaintCanvas::paintEvent(QPaintEvent*)
     p.fillRect(QRect(QPoint(d.right, c.top()), QPoint(c.right(), c.bottom())), kSurround);
     p.fillRect(QRect(QPoint(d.left, c.top()), QPoint(d.right - 1, d.top - 1)), kSurround);
     p.fillRect(QRect(QPoint(d.left, d.bottom), QPoint(d.right - 1, c.bottom())), kSurround);
-    p.drawImage(QPoint(d.left, d.top), m_offscreen, QRect(0, 0, d.Width(), d.Height()));
+    const qreal ratio = devicePixelRatioF();
+    if (ratio > 1.0)
+        p.drawImage(QPoint(d.left, d.top), DisplayImage(ratio));
+    else
+        p.drawImage(QPoint(d.left, d.top), m_offscreen, QRect(0, 0, d.Width(), d.Height()));
     if (!m_overlay.isNull())
         p.drawImage(QPoint(m_overlayRect.left, m_overlayRect.top), m_overlay);
     if (hasFocus()) {

@@ -27,4 +27,9 @@ void RenderFrame(const cv::Mat& work, WheelFrame& frame);
 // Draws the 360 x 48 preview dots of `work` onto `preview` and redraws the rim.
 void RenderPreview(const cv::Mat& work, cv::Mat& preview);
 
+// The same preview drawn at side x side pixels, for screens with more pixels
+// than the 312 x 312 one shows (the dots and the rim smooth at any size). The
+// 312 x 312 preview, the frame and what is exported stay RenderPreview's.
+cv::Mat RenderPreviewAt(const cv::Mat& work, int side);
+
 } // namespace wheel
