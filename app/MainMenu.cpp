@@ -10,11 +10,6 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
 // A menu entry for a path: numbered for the keyboard, the path's middle
 // elided when it is long, and an '&' in it shown as itself.
 QString RecentEntryText(int number, const QString& path, const QFontMetrics& metrics)
@@ -24,76 +19,47 @@ QString RecentEntryText(int number, const QString& path, const QFontMetrics& met
     return QStringLiteral("&%1 %2").arg(number).arg(shown);
 }
 
-class EnabledWatch : public QObject {
-public:
-    EnabledWatch(QWidget* widget, QObject* context, std::function<void(bool)> changed)
-        : QObject(context)
-        , m_widget(widget)
-        , m_changed(std::move(changed))
-    {
-        widget->installEventFilter(this);
-        m_changed(widget->isEnabled());
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_widget && event->type() == QEvent::EnabledChange)
-            m_changed(m_widget->isEnabled());
-        return false;
-    }
-
-private:
-    QWidget* m_widget;
-    std::function<void(bool)> m_changed;
-};
-
 } // namespace
-
-void WatchEnabled(QWidget* widget, QObject* context, std::function<void(bool)> changed)
-{
-    new EnabledWatch(widget, context, std::move(changed));
-}
 
 CMainMenu::CMainMenu(QWidget* parent)
     : QMenuBar(parent)
 {
     setObjectName(QStringLiteral("mainMenu"));
-    setAccessibleName(Text(wheel::kMainMenuName));
+    setAccessibleName(wheel::Shown(wheel::kMainMenuName));
 
-    m_fileMenu = addMenu(Text(wheel::kFileMenuText));
-    m_openPicture = m_fileMenu->addAction(Text(wheel::kOpenPictureMenuText));
+    m_fileMenu = addMenu(wheel::Shown(wheel::kFileMenuText));
+    m_openPicture = m_fileMenu->addAction(wheel::Shown(wheel::kOpenPictureMenuText));
     m_openPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_lastOpenAction = m_openPicture;
-    m_recentMenu = m_fileMenu->addMenu(Text(wheel::kRecentMenuText));
+    m_recentMenu = m_fileMenu->addMenu(wheel::Shown(wheel::kRecentMenuText));
     m_recentMenu->setObjectName(QStringLiteral("recentMenu"));
     connect(m_recentMenu, &QMenu::aboutToShow, this, &CMainMenu::FillRecentMenu);
     FillRecentMenu();
     m_fileMenu->addSeparator();
-    m_exportPreview = m_fileMenu->addAction(Text(wheel::kExportPreviewMenuText));
+    m_exportPreview = m_fileMenu->addAction(wheel::Shown(wheel::kExportPreviewMenuText));
     m_fileMenu->addSeparator();
-    m_quit = m_fileMenu->addAction(Text(wheel::kQuitMenuText));
+    m_quit = m_fileMenu->addAction(wheel::Shown(wheel::kQuitMenuText));
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* picture = addMenu(Text(wheel::kPictureMenuText));
-    m_adjustments = picture->addAction(Text(wheel::kAdjustmentsMenuText));
+    QMenu* picture = addMenu(wheel::Shown(wheel::kPictureMenuText));
+    m_adjustments = picture->addAction(wheel::Shown(wheel::kAdjustmentsMenuText));
     m_adjustments->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    m_resetAdjustments = picture->addAction(Text(wheel::kResetAdjustmentsMenuText));
+    m_resetAdjustments = picture->addAction(wheel::Shown(wheel::kResetAdjustmentsMenuText));
     picture->addSeparator();
-    m_diy = picture->addAction(Text(wheel::kDiyMenuText));
+    m_diy = picture->addAction(wheel::Shown(wheel::kDiyMenuText));
 
-    QMenu* device = addMenu(Text(wheel::kDeviceMenuText));
-    m_download = device->addAction(Text(wheel::kDownloadMenuText));
-    m_calibrate = device->addAction(Text(wheel::kCalibrateMenuText));
+    QMenu* device = addMenu(wheel::Shown(wheel::kDeviceMenuText));
+    m_download = device->addAction(wheel::Shown(wheel::kDownloadMenuText));
+    m_calibrate = device->addAction(wheel::Shown(wheel::kCalibrateMenuText));
     device->addSeparator();
-    m_factoryReset = device->addAction(Text(wheel::kFactoryResetMenuText));
+    m_factoryReset = device->addAction(wheel::Shown(wheel::kFactoryResetMenuText));
 
-    QMenu* help = addMenu(Text(wheel::kHelpMenuText));
-    m_about = help->addAction(Text(wheel::kAboutHelpMenuText));
+    QMenu* help = addMenu(wheel::Shown(wheel::kHelpMenuText));
+    m_about = help->addAction(wheel::Shown(wheel::kAboutHelpMenuText));
     m_about->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    m_makerPage = help->addAction(Text(wheel::kMakerPageMenuText));
-    m_shopPage = help->addAction(Text(wheel::kShopPageMenuText));
+    m_makerPage = help->addAction(wheel::Shown(wheel::kMakerPageMenuText));
+    m_shopPage = help->addAction(wheel::Shown(wheel::kShopPageMenuText));
 }
 
 QAction* CMainMenu::AddOpenAction(const QString& text, const QKeySequence& shortcut)
@@ -118,10 +84,10 @@ void CMainMenu::FillRecentMenu()
         connect(entry, &QAction::triggered, this, [this, path] { emit RecentPictureChosen(path); });
     }
     if (paths.isEmpty()) {
-        m_recentMenu->addAction(Text(wheel::kNoRecentMenuText))->setEnabled(false);
+        m_recentMenu->addAction(wheel::Shown(wheel::kNoRecentMenuText))->setEnabled(false);
         return;
     }
     m_recentMenu->addSeparator();
-    connect(m_recentMenu->addAction(Text(wheel::kClearRecentMenuText)), &QAction::triggered, this,
+    connect(m_recentMenu->addAction(wheel::Shown(wheel::kClearRecentMenuText)), &QAction::triggered, this,
             [] { wheel::SetRecentPictures({}); });
 }

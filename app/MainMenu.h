@@ -63,8 +63,3 @@ private:
     QAction* m_makerPage = nullptr;
     QAction* m_shopPage = nullptr;
 };
-
-// Calls `changed` with the widget's enabled state now and whenever it changes,
-// for as long as `context` lives: the menu's device actions follow their
-// buttons this way, whatever enables or disables the buttons.
-void WatchEnabled(QWidget* widget, QObject* context, std::function<void(bool)> changed);

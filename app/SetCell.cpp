@@ -20,16 +20,6 @@
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-QString Text(const char* pattern, const QString& value)
-{
-    return wheel::TranslateShown(QString::fromUtf8(pattern).arg(value));
-}
-
 // A preview drawn at `side` times the screen's pixel ratio, shown `side`
 // pixels wide.
 QPixmap AtScreenPixels(const QImage& image, int side)
@@ -65,9 +55,9 @@ CSetCell::CSetCell(int box, QWidget* parent)
     setAcceptDrops(true);
     // A cell is a control of its own: it takes the focus, by Tab or a click.
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleDescription(Text(wheel::kCellAccessibleDescription));
+    setAccessibleDescription(wheel::Shown(wheel::kCellAccessibleDescription));
 
-    auto* title = new QLabel(Text(wheel::kCellTitle, QString::number(box)), this);
+    auto* title = new QLabel(wheel::Shown(wheel::kCellTitle, QString::number(box)), this);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -79,16 +69,16 @@ CSetCell::CSetCell(int box, QWidget* parent)
     m_preview->setWordWrap(true);
     m_preview->setFrameShape(QFrame::Panel);
     m_preview->setFrameShadow(QFrame::Sunken);
-    m_preview->setAccessibleName(Text(wheel::kCellPreviewName));
+    m_preview->setAccessibleName(wheel::Shown(wheel::kCellPreviewName));
 
-    m_onWheelLabel = new QLabel(Text(wheel::kOnWheelText), this);
+    m_onWheelLabel = new QLabel(wheel::Shown(wheel::kOnWheelText), this);
     m_onWheelLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     m_onWheel = new QLabel(this);
     m_onWheel->setObjectName(QStringLiteral("onWheel"));
     m_onWheel->setFixedSize(kOnWheelSide, kOnWheelSide);
     m_onWheel->setAlignment(Qt::AlignCenter);
     m_onWheel->setWordWrap(true);
-    m_onWheel->setAccessibleName(Text(wheel::kOnWheelPreviewName));
+    m_onWheel->setAccessibleName(wheel::Shown(wheel::kOnWheelPreviewName));
 
     m_name = new QLabel(this);
     m_name->setObjectName(QStringLiteral("name"));
@@ -152,18 +142,18 @@ void CSetCell::SetPreviewTone(Tone tone)
 QString CSetCell::AdjustmentsText(const wheel::PictureAdjustments& a)
 {
     if (a.IsDefault())
-        return Text(wheel::kDefaultAdjustments);
+        return wheel::Shown(wheel::kDefaultAdjustments);
     QStringList parts;
     if (a.rotate != wheel::Rotation::Deg0)
-        parts << Text(wheel::kRotatedText, QString::number(wheel::Degrees(a.rotate)));
+        parts << wheel::Shown(wheel::kRotatedText, QString::number(wheel::Degrees(a.rotate)));
     if (a.fit == wheel::FitMode::Fit)
-        parts << Text(wheel::kFitWholeText);
+        parts << wheel::Shown(wheel::kFitWholeText);
     else if (a.fit == wheel::FitMode::Crop)
-        parts << Text(wheel::kCropText);
+        parts << wheel::Shown(wheel::kCropText);
     if (a.threshold)
-        parts << Text(wheel::kThresholdText, QString::number(*a.threshold));
+        parts << wheel::Shown(wheel::kThresholdText, QString::number(*a.threshold));
     if (a.invert)
-        parts << Text(wheel::kInvertText);
+        parts << wheel::Shown(wheel::kInvertText);
     return parts.join(QStringLiteral(" · "));
 }
 
@@ -172,8 +162,8 @@ void CSetCell::ShowEmpty()
     m_bFilled = false;
     m_preview->clear();
     SetPreviewTone(Tone::Plain);
-    m_preview->setText(Text(wheel::kCellEmpty));
-    m_strName = Text(wheel::kCellDropHint);
+    m_preview->setText(wheel::Shown(wheel::kCellEmpty));
+    m_strName = wheel::Shown(wheel::kCellDropHint);
     m_name->setToolTip({});
     ElideName();
     m_adjustments->clear();
@@ -197,7 +187,7 @@ void CSetCell::ShowLoading(const QString& picture, const wheel::PictureAdjustmen
     ShowPicture(picture, adjustments);
     m_preview->clear();
     SetPreviewTone(Tone::Muted);
-    m_preview->setText(Text(wheel::kCellLoading));
+    m_preview->setText(wheel::Shown(wheel::kCellLoading));
 }
 
 void CSetCell::ShowPreview(const QString& picture, const wheel::PictureAdjustments& adjustments, const QImage& preview)
@@ -227,7 +217,7 @@ void CSetCell::ShowOnWheel(const QImage& preview, const QString& name, const QSt
     m_strOnWheel = name;
     if (preview.isNull()) {
         m_onWheel->clear();
-        m_onWheel->setText(Text(wheel::kOnWheelUnknown));
+        m_onWheel->setText(wheel::Shown(wheel::kOnWheelUnknown));
     } else {
         m_onWheel->setPixmap(AtScreenPixels(preview, kOnWheelSide));
     }
@@ -238,10 +228,10 @@ void CSetCell::UpdateAccessibleName()
 {
     // "第3幅：sunrise.jpg，轮上：未知"; the pattern is translated alone, so
     // that the file names stay whole.
-    setAccessibleName(Text(wheel::kCellAccessibleName)
+    setAccessibleName(wheel::Shown(wheel::kCellAccessibleName)
                           .arg(QString::number(m_nBox),
-                               m_strPicture.isEmpty() ? Text(wheel::kCellEmpty) : m_strPicture,
-                               m_strOnWheel.isEmpty() ? Text(wheel::kOnWheelUnknown) : m_strOnWheel));
+                               m_strPicture.isEmpty() ? wheel::Shown(wheel::kCellEmpty) : m_strPicture,
+                               m_strOnWheel.isEmpty() ? wheel::Shown(wheel::kOnWheelUnknown) : m_strOnWheel));
 }
 
 void CSetCell::ElideName()
@@ -365,12 +355,12 @@ void CSetCell::contextMenuEvent(QContextMenuEvent* event)
 void CSetCell::OpenMenu(const QPoint& at)
 {
     QMenu menu(this);
-    menu.addAction(Text(wheel::kChoosePictureMenuText), this, [this] { emit choosePicture(m_nBox); })
+    menu.addAction(wheel::Shown(wheel::kChoosePictureMenuText), this, [this] { emit choosePicture(m_nBox); })
         ->setEnabled(m_bEditable);
-    menu.addAction(Text(wheel::kAdjustCellMenuText), this, [this] { emit adjust(m_nBox); })
+    menu.addAction(wheel::Shown(wheel::kAdjustCellMenuText), this, [this] { emit adjust(m_nBox); })
         ->setEnabled(m_bEditable && m_bFilled);
     menu.addSeparator();
-    menu.addAction(Text(wheel::kClearCellMenuText), this, [this] { emit clear(m_nBox); })
+    menu.addAction(wheel::Shown(wheel::kClearCellMenuText), this, [this] { emit clear(m_nBox); })
         ->setEnabled(m_bEditable && m_bFilled);
     menu.exec(at);
 }

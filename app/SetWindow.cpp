@@ -9,8 +9,7 @@
 #include "app/PictureFilters.h"
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
-#include "app/WheelDlgDevice.h"
+#include "app/DeviceOperations.h"
 #include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
@@ -25,18 +24,9 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
-
-CSetWindow::CSetWindow(CWheelDlg& main)
-    : QWidget(&main, Qt::Window)
-    , m_main(main)
+CSetWindow::CSetWindow(CDeviceOperations& device, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_device(device)
     , m_loader(std::make_unique<wheel::CellLoader>())
 {
     setObjectName(QStringLiteral("setWindow"));
@@ -44,9 +34,9 @@ CSetWindow::CSetWindow(CWheelDlg& main)
     m_recordPreviews.setMaxThreadCount(1);
     BuildControls();
 
-    connect(&m_main, &CWheelDlg::operationChanged, this, &CSetWindow::OnOperationChanged);
-    connect(&m_main, &CWheelDlg::progressShown, this, &CSetWindow::OnProgress);
-    connect(m_main.Device(), &WheelDlgDevice::recordChanged, this, &CSetWindow::RefreshRecord);
+    connect(&m_device, &CDeviceOperations::operationChanged, this, &CSetWindow::OnOperationChanged);
+    connect(&m_device, &CDeviceOperations::progressShown, this, &CSetWindow::OnProgress);
+    connect(&m_device, &CDeviceOperations::recordChanged, this, &CSetWindow::RefreshRecord);
 
     m_doc.New();
     RenderAll();
@@ -65,7 +55,7 @@ CSetWindow::~CSetWindow()
 void CSetWindow::BuildControls()
 {
     auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(Text(text), this);
+        auto* b = new QPushButton(wheel::Shown(text), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
@@ -88,7 +78,7 @@ void CSetWindow::BuildControls()
     connect(m_btnSaveRecord, &QPushButton::clicked, this, &CSetWindow::OnSaveRecordAsSet);
     connect(m_btnDownloadAll, &QPushButton::clicked, this, &CSetWindow::OnDownloadAll);
 
-    m_chk48Mode = new QCheckBox(Text(wheel::kSet48ModeText), this);
+    m_chk48Mode = new QCheckBox(wheel::Shown(wheel::kSet48ModeText), this);
     m_chk48Mode->setObjectName(QStringLiteral("chkSet48Mode"));
     connect(m_chk48Mode, &QCheckBox::toggled, this, [this](bool on) {
         m_doc.SetMode48(on);
@@ -102,7 +92,7 @@ void CSetWindow::BuildControls()
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    m_progress->setAccessibleName(Text(wheel::kSetProgressName));
+    m_progress->setAccessibleName(wheel::Shown(wheel::kSetProgressName));
     m_progress->setFixedWidth(160);
     m_progressText = new QLabel(this);
     m_progressText->setObjectName(QStringLiteral("lblSetProgress"));
@@ -248,7 +238,7 @@ void CSetWindow::OnPicturesDropped(int box, const QStringList& paths)
 
 void CSetWindow::OnChoosePicture(int box)
 {
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kChoosePictureCaption),
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kChoosePictureCaption),
                                                             wheel::PictureFileFilters());
     if (path.isEmpty() || m_bBusy)
         return;
@@ -316,5 +306,5 @@ void CSetWindow::RetargetAdjustments()
 
 void CSetWindow::Tell(const QString& text)
 {
-    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : &m_main, text, Text(wheel::kCaptionHint));
+    wheel::MessageBox::Show(isVisible() ? static_cast<QWidget*>(this) : parentWidget(), text, QString::fromUtf8(wheel::kCaptionHint));
 }

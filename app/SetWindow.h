@@ -25,7 +25,7 @@
 
 class CAdjustmentsDlg;
 class CSetCell;
-class CWheelDlg;
+class CDeviceOperations;
 class QCheckBox;
 class QGridLayout;
 class QLabel;
@@ -36,7 +36,9 @@ class QScrollArea;
 class CSetWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CSetWindow(CWheelDlg& main);
+    // A window of its own over `parent`, following the wheel light through
+    // `device`.
+    CSetWindow(CDeviceOperations& device, QWidget* parent);
     ~CSetWindow() override;
 
     // Opens a set file, after asking about unsaved changes; a refused file
@@ -116,7 +118,7 @@ private:
 
     void Tell(const QString& text);
 
-    CWheelDlg& m_main;
+    CDeviceOperations& m_device;
     wheel::SetDocument m_doc;
     std::array<CSetCell*, wheel::kSlotBoxes> m_cells{};
     wheel::CellRenderings m_rendered;                      // [box - 1]

@@ -10,7 +10,7 @@
 #include "app/PictureArea.h"
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
+#include "app/DeviceOperations.h"
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
@@ -24,15 +24,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-
-namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
 
 void CSetWindow::OnDownloadAll()
 {
@@ -56,7 +47,7 @@ void CSetWindow::OnDownloadAll()
                 QString::fromUtf8(wheel::kSkippedBox).arg(QString::number(box), QString::fromStdString(reason)));
         }
         const int answer = wheel::QuestionBox::Ask(
-            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), Text(wheel::kCaptionHint),
+            this, QString::fromUtf8(wheel::kSkipQuestion).arg(lines.join(QLatin1Char('\n'))), QString::fromUtf8(wheel::kCaptionHint),
             {QString::fromUtf8(wheel::kDownloadOthersButton), QString::fromUtf8(wheel::kCancelButton)});
         if (answer != 0 || m_bBusy)
             return;
@@ -64,7 +55,7 @@ void CSetWindow::OnDownloadAll()
     OnProgress(0);
     // Set first: the protocol's first effects may come before the call returns.
     m_bDownloading = true;
-    if (!m_main.DownloadPictures(plan.pictures, plan.names))
+    if (!m_device.DownloadPictures(plan.pictures, plan.names))
         m_bDownloading = false;
     UpdateState();
 }
@@ -79,7 +70,7 @@ void CSetWindow::OnProgress(int percent)
 
 void CSetWindow::OnOperationChanged()
 {
-    m_bBusy = m_main.OperationRunning();
+    m_bBusy = m_device.OperationRunning();
     if (!m_bBusy)
         m_bDownloading = false;
     UpdateState();
@@ -108,7 +99,7 @@ void CSetWindow::UpdateState()
 
 void CSetWindow::RefreshRecord()
 {
-    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
     const std::uint64_t generation = ++m_nRecordGeneration;
     std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
@@ -156,15 +147,15 @@ void CSetWindow::OnSaveRecordAsSet()
 {
     if (m_bBusy)
         return;
-    const wheel::WheelRecord record = wheel::ReadRecord(m_main.RecordPath());
+    const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
     if (wheel::RecordSetPictures(record, QStringLiteral("x.wheelset")).isEmpty()) {
         Tell(QString::fromUtf8(wheel::kNothingKnownText));
         return;
     }
     const QString folder = m_doc.Path().isEmpty() ? QDir::homePath() : QFileInfo(m_doc.Path()).absolutePath();
     const QString path = wheel::FileDialog::GetSaveFileName(
-        this, Text(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
-        QDir(folder).filePath(Text(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
+        this, QString::fromUtf8(wheel::kSaveRecordCaption), {QString::fromUtf8(wheel::kSetFilter)},
+        QDir(folder).filePath(wheel::Shown(wheel::kRecordSetName) + QStringLiteral(".wheelset")));
     if (path.isEmpty())
         return;
     QStringList existing;
@@ -173,7 +164,7 @@ void CSetWindow::OnSaveRecordAsSet()
             existing << picture;
     if (!existing.isEmpty()
         && wheel::QuestionBox::Ask(this, QString::fromUtf8(wheel::kReplaceQuestion).arg(existing.join(QLatin1Char('\n'))),
-                                   Text(wheel::kCaptionHint),
+                                   wheel::Shown(wheel::kCaptionHint),
                                    {QString::fromUtf8(wheel::kReplaceButton), QString::fromUtf8(wheel::kCancelButton)})
                != 0)
         return;

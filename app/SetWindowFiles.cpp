@@ -5,7 +5,6 @@
 
 #include "app/AppTexts.h"
 #include "app/SetTexts.h"
-#include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
 
@@ -13,30 +12,21 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
-
 void CSetWindow::UpdateTitle()
 {
-    const QString name = m_doc.Path().isEmpty() ? Text(wheel::kUntitledSet) : QFileInfo(m_doc.Path()).fileName();
+    const QString name = m_doc.Path().isEmpty() ? wheel::Shown(wheel::kUntitledSet) : QFileInfo(m_doc.Path()).fileName();
     // The pattern is translated alone, so that the file name stays whole.
-    setWindowTitle(Text(wheel::kSetWindowTitle).arg(name + (m_doc.Modified() ? QStringLiteral("*") : QString())));
+    setWindowTitle(wheel::Shown(wheel::kSetWindowTitle).arg(name + (m_doc.Modified() ? QStringLiteral("*") : QString())));
 }
 
 bool CSetWindow::MaybeSave()
 {
     if (!m_doc.Modified())
         return true;
-    const QString name = m_doc.Path().isEmpty() ? Text(wheel::kUntitledSet) : QFileInfo(m_doc.Path()).fileName();
+    const QString name = m_doc.Path().isEmpty() ? wheel::Shown(wheel::kUntitledSet) : QFileInfo(m_doc.Path()).fileName();
     raise();
     switch (wheel::QuestionBox::Ask(this, QString::fromUtf8(wheel::kUnsavedQuestion).arg(name),
-                                    Text(wheel::kCaptionHint),
+                                    QString::fromUtf8(wheel::kCaptionHint),
                                     {QString::fromUtf8(wheel::kSaveButton), QString::fromUtf8(wheel::kDiscardButton),
                                      QString::fromUtf8(wheel::kCancelButton)})) {
     case 0:
@@ -61,7 +51,7 @@ void CSetWindow::OnOpen()
 {
     if (m_bBusy || !MaybeSave())
         return;
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenSetCaption),
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kOpenSetCaption),
                                                             {QString::fromUtf8(wheel::kSetFilter)});
     if (!path.isEmpty())
         LoadSet(path);
@@ -110,9 +100,9 @@ bool CSetWindow::OnSaveAs()
                 folder = QFileInfo(cell->picture).absolutePath();
                 break;
             }
-        suggested = QDir(folder).filePath(Text(wheel::kUntitledSet) + QStringLiteral(".wheelset"));
+        suggested = QDir(folder).filePath(wheel::Shown(wheel::kUntitledSet) + QStringLiteral(".wheelset"));
     }
-    const QString path = wheel::FileDialog::GetSaveFileName(this, Text(wheel::kSaveSetCaption),
+    const QString path = wheel::FileDialog::GetSaveFileName(this, QString::fromUtf8(wheel::kSaveSetCaption),
                                                             {QString::fromUtf8(wheel::kSetFilter)}, suggested);
     if (path.isEmpty())
         return false;

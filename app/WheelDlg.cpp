@@ -4,6 +4,7 @@
 #include "app/AppTexts.h"
 #include "app/DiyHandoff.h"
 #include "app/LogText.h"
+#include "app/MainMenu.h"
 #include "app/PictureArea.h"
 #include "app/PictureDrop.h"
 #include "app/PictureFilters.h"
@@ -37,16 +38,6 @@
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-// A fixed text of the window in the installed language.
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
-
-} // namespace
 
 CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     : QDialog(parent)
@@ -108,6 +99,10 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &CWheelDlg::OnTimer);
 
     m_device = std::make_unique<WheelDlgDevice>(*this, m_options.simulate);
+    // The menu's device entries follow their buttons (EnableOperationButtons);
+    // a running operation holds adjusting.
+    connect(m_device.get(), &CDeviceOperations::operationChanged, this, &CWheelDlg::UpdatePictureActions);
+    UpdatePictureActions();
     OnInitDialog();
 }
 
@@ -177,7 +172,7 @@ bool CWheelDlg::UpdateData(bool saveAndValidate)
     m_nAngle = values.m_nAngle;
     m_nDirection = values.m_nDirection;
     if (result == wheel::ExchangeResult::AngleNotInteger) {
-        wheel::MessageBox::Show(this, Text(wheel::kNotAnIntegerText), Text(wheel::kApplicationTitle));
+        wheel::MessageBox::Show(this, QString::fromUtf8(wheel::kNotAnIntegerText), QString::fromUtf8(wheel::kApplicationTitle));
         ui->editAngle->setFocus();
         ui->editAngle->selectAll();
         return false;
@@ -229,7 +224,7 @@ void CWheelDlg::ClearLog()
 void CWheelDlg::OnOpenPicture()
 {
     const QStringList filters = wheel::PictureFileFilters();
-    const QString path = wheel::FileDialog::GetOpenFileName(this, Text(wheel::kOpenDialogCaption), filters);
+    const QString path = wheel::FileDialog::GetOpenFileName(this, QString::fromUtf8(wheel::kOpenDialogCaption), filters);
     if (path.isEmpty())
         return;
     OpenPictureFile(path);
@@ -261,7 +256,7 @@ void CWheelDlg::OpenFiles(const QStringList& paths)
     for (qsizetype i = 1; i < paths.size(); ++i)
         rest << QFileInfo(paths.at(i)).absoluteFilePath();
     wheel::MessageBox::Show(this, QStringLiteral("一次只能打开一个文件，以下文件没有打开：\n%1").arg(rest.join(QLatin1Char('\n'))),
-                            Text(wheel::kCaptionHint));
+                            QString::fromUtf8(wheel::kCaptionHint));
 }
 
 void CWheelDlg::OpenSetFile(const QString& path)
@@ -277,7 +272,7 @@ void CWheelDlg::OpenSetFile(const QString& path)
 
 CSetWindow* CWheelDlg::MakeSetWindow()
 {
-    m_setWindow = new CSetWindow(*this);
+    m_setWindow = new CSetWindow(*m_device, this);
     connect(m_setWindow, &CSetWindow::closed, this, [this] { m_setWindow = nullptr; });
     return m_setWindow;
 }
@@ -316,7 +311,7 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
         wheel::MessageBox::Show(this,
                                 QStringLiteral("无法打开图片“%1”：%2")
                                     .arg(path, QString::fromStdString(wheel::LoadErrorText(result.error))),
-                                Text(wheel::kCaptionHint));
+                                QString::fromUtf8(wheel::kCaptionHint));
         return false;
     }
     m_picture.SetPicture(std::move(result.picture));
@@ -333,7 +328,7 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
 void CWheelDlg::RenderWheel()
 {
     if (!m_bPictureLoaded) {
-        wheel::MessageBox::Show(this, Text(wheel::kNoPictureText), Text(wheel::kCaptionHint));
+        wheel::MessageBox::Show(this, QString::fromUtf8(wheel::kNoPictureText), QString::fromUtf8(wheel::kCaptionHint));
         return;
     }
     if (m_bPreviewDone)
@@ -431,10 +426,10 @@ void CWheelDlg::keyPressEvent(QKeyEvent* event)
 void CWheelDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(Text(wheel::kAboutMenuText), this, &CWheelDlg::OnAbout);
+    menu.addAction(wheel::Shown(wheel::kAboutMenuText), this, &CWheelDlg::OnAbout);
     menu.addSeparator();
-    menu.addAction(Text(wheel::kMakerPageMenuText), this, &CWheelDlg::OnMakerPage);
-    menu.addAction(Text(wheel::kShopPageMenuText), this, &CWheelDlg::OnShopPage);
+    menu.addAction(wheel::Shown(wheel::kMakerPageMenuText), this, &CWheelDlg::OnMakerPage);
+    menu.addAction(wheel::Shown(wheel::kShopPageMenuText), this, &CWheelDlg::OnShopPage);
     menu.exec(event->globalPos());
 }
 
@@ -471,15 +466,7 @@ wheel::ProtocolInputs CWheelDlg::ProtocolInputsFromMembers() const
 
 void CWheelDlg::AfterDeviceHandler()
 {
-    m_bConnected = m_device->Protocol().Connected() ? 1 : 0;
-    m_device->DrainEffects();
-    emit operationChanged();   // a calibration changes no button
-}
-
-bool CWheelDlg::OperationRunning() const
-{
-    return m_device->Protocol().CurrentOperation() != wheel::WheelProtocol::Operation::None
-        || !ui->btnDownload->isEnabled();
+    m_device->AfterHandler();
 }
 
 void CWheelDlg::OnDownload()
@@ -490,19 +477,6 @@ void CWheelDlg::OnDownload()
                                     : wheel::PictureName::OfFile(m_strShownPicturePath)});
     m_device->Protocol().OnDownload(ProtocolInputsFromMembers(), m_picture.Block());
     AfterDeviceHandler();
-}
-
-bool CWheelDlg::DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names)
-{
-    m_device->SetNextNames(names);
-    const bool started = m_device->Protocol().OnDownloadPictures(pictures);
-    AfterDeviceHandler();
-    return started;
-}
-
-QString CWheelDlg::RecordPath() const
-{
-    return m_device->RecordPath();
 }
 
 void CWheelDlg::OnFactoryReset()
@@ -550,7 +524,6 @@ void CWheelDlg::ShowProgress(int percent)
 {
     m_progress->setValue(percent);
     ui->lblProgress->setText(wheel::TranslateShown(QString::fromStdString(wheel::ProgressText(percent))));
-    emit progressShown(percent);
 }
 
 void CWheelDlg::EnableOperationButtons(bool enable)
@@ -558,7 +531,11 @@ void CWheelDlg::EnableOperationButtons(bool enable)
     ui->btnOpenPicture->setEnabled(enable);
     ui->btnDownload->setEnabled(enable);
     ui->btnFactoryReset->setEnabled(enable);
-    emit operationChanged();
+    // The menu's entries that do the same.
+    m_menu->OpenPicture()->setEnabled(enable);
+    m_menu->RecentMenu()->setEnabled(enable);
+    m_menu->Download()->setEnabled(enable);
+    m_menu->FactoryReset()->setEnabled(enable);
 }
 
 void CWheelDlg::SetAllSlotBoxes(bool ticked)

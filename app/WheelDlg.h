@@ -95,17 +95,9 @@ public:
     // The menu bar, for windows that add their own entries to it.
     CMainMenu* MenuBar() const { return m_menu; }
 
-    // "下载全部" of a picture set: each block into its slot as one download
-    // through the window's protocol, refused, shown and ended as "下载-->GO"
-    // is; the record names the slots by `names`. True when it started.
-    bool DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names);
-    // The record of what the wheel light holds (wheel::ReadRecord reads it);
-    // the device side's recordChanged() tells when it was written.
-    QString RecordPath() const;
+    // The wheel light's side of the window: the operation state the other
+    // windows follow, the downloads of picture sets, the record.
     WheelDlgDevice* Device() const { return m_device.get(); }
-    // A download of any kind or a calibration runs, or its last effects
-    // (the closing message box) are still being shown.
-    bool OperationRunning() const;
 
     const wheel::WheelPicture& Picture() const { return m_picture; }
     wheel::WheelPicture& Picture() { return m_picture; }
@@ -122,12 +114,6 @@ public:
     int m_bPreviewDone = 0;
     int m_bPictureLoaded = 0;
     int m_bConnected = 0;
-
-signals:
-    // An operation of the wheel light started or ended (OperationRunning).
-    void operationChanged();
-    // The progress bar moved (ShowProgress).
-    void progressShown(int percent);
 
 public slots:
     void ClearLog();

@@ -8,17 +8,8 @@
 #include <QTime>
 #include <QTimer>
 
-namespace {
-
-QString Text(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
-
-} // namespace
-
 WheelDlgDevice::WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation)
-    : QObject(&window)
+    : CDeviceOperations(&window)
     , m_window(window)
     , m_backend(wheel::MakeHidBackend(simulation))
 {
@@ -123,12 +114,36 @@ void WheelDlgDevice::DrainEffects()
         effect();
     }
     m_bDraining = false;
+    UpdateOperationState();
+}
+
+void WheelDlgDevice::AfterHandler()
+{
+    m_window.m_bConnected = m_protocol->Connected() ? 1 : 0;
+    DrainEffects();
+}
+
+void WheelDlgDevice::UpdateOperationState()
+{
+    const bool running = m_bButtonsHeld || m_protocol->CurrentOperation() != wheel::WheelProtocol::Operation::None;
+    if (running == m_bOperationRunning)
+        return;
+    m_bOperationRunning = running;
+    emit operationChanged(running);
+}
+
+bool WheelDlgDevice::DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names)
+{
+    SetNextNames(names);
+    const bool started = m_protocol->OnDownloadPictures(pictures);
+    AfterHandler();
+    return started;
 }
 
 void WheelDlgDevice::AppendLog(const std::string& text, int withTime, int withNewline)
 {
     // Stamped now, not when the window gets to it.
-    Post([this, line = Text(text), madeAt = QTime::currentTime(), withTime, withNewline] {
+    Post([this, line = QString::fromStdString(text), madeAt = QTime::currentTime(), withTime, withNewline] {
         m_window.AppendLog(line, madeAt, withTime, withNewline);
     });
 }
@@ -150,22 +165,31 @@ void WheelDlgDevice::AppendLog(const std::string& text, bool withTime)
 
 void WheelDlgDevice::ReplaceLog(const std::string& text)
 {
-    Post([this, log = Text(text)] { m_window.ReplaceLogText(log); });
+    Post([this, log = QString::fromStdString(text)] { m_window.ReplaceLogText(log); });
 }
 
 void WheelDlgDevice::ShowMessage(const std::string& text, const std::string& caption)
 {
-    Post([this, text = Text(text), caption = Text(caption)] { wheel::MessageBox::Show(&m_window, text, caption); });
+    // The window translates its log lines, the message box its text and caption.
+    Post([this, text = QString::fromStdString(text), caption = QString::fromStdString(caption)] {
+        wheel::MessageBox::Show(&m_window, text, caption);
+    });
 }
 
 void WheelDlgDevice::SetProgress(int percent)
 {
-    Post([this, percent] { m_window.ShowProgress(percent); });
+    Post([this, percent] {
+        m_window.ShowProgress(percent);
+        emit progressShown(percent);
+    });
 }
 
 void WheelDlgDevice::EnableOperationButtons(bool enable)
 {
-    Post([this, enable] { m_window.EnableOperationButtons(enable); });
+    Post([this, enable] {
+        m_bButtonsHeld = !enable;
+        m_window.EnableOperationButtons(enable);
+    });
 }
 
 void WheelDlgDevice::SetAllSlotBoxes(bool ticked)

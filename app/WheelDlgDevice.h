@@ -9,13 +9,13 @@
 // shown before the buttons come back is closed before they do. Handlers drain
 // the queue before they return, so a click's effects are visible at once.
 
+#include "app/DeviceOperations.h"
 #include "protocol/ProtocolView.h"
 #include "protocol/WheelProtocol.h"
 #include "sets/RecordWriter.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 
-#include <QObject>
 #include <QString>
 
 #include <deque>
@@ -31,7 +31,7 @@ class HotplugMonitor;
 class SimulatedWheelLight;
 }
 
-class WheelDlgDevice final : public QObject, public wheel::ILinkHost, public wheel::IProtocolView {
+class WheelDlgDevice final : public CDeviceOperations, public wheel::ILinkHost, public wheel::IProtocolView {
     Q_OBJECT
 public:
     WheelDlgDevice(CWheelDlg& window, wheel::Simulation simulation);
@@ -48,12 +48,19 @@ public:
 
     // Applies the queued effects on the window's thread.
     void DrainEffects();
+    // After a handler of the window started an operation (or refused to):
+    // the window's connection flag, its effects, the operation's state.
+    void AfterHandler();
+
+    // CDeviceOperations
+    bool OperationRunning() const override { return m_bOperationRunning; }
+    bool DownloadPictures(const std::vector<wheel::SlotPicture>& pictures, const wheel::SlotNames& names) override;
 
     // The record of what the wheel light (the simulated one's apart) holds:
     // the names of the pictures the next download started on this thread
     // sends, and the record's file.
     void SetNextNames(wheel::SlotNames names) { m_nextNames = std::move(names); }
-    QString RecordPath() const { return m_record->Path(); }
+    QString RecordPath() const override { return m_record->Path(); }
 
     // ILinkHost: the link's log lines and the device's answers.
     void AppendLog(const std::string& text, int withTime, int withNewline) override;
@@ -71,15 +78,13 @@ public:
     void DownloadStarting(const std::vector<std::uint8_t>& slotBytes) override;
     void DownloadEnded(const wheel::DownloadOutcome& outcome) override;
 
-signals:
-    // The record was written anew (emitted on the window's thread).
-    void recordChanged();
-
 private:
     void Post(std::function<void()> effect);
     void OnDeviceChanged(wheel::DeviceChange change, const QString& path);
     void TakeLoss();
     void DeviceRemoved();
+    // Works out OperationRunning() anew and tells when it changed.
+    void UpdateOperationState();
 
     CWheelDlg& m_window;
     std::unique_ptr<wheel::IHidBackend> m_backend;
@@ -90,6 +95,8 @@ private:
     bool m_bStarted = false;
     std::unique_ptr<wheel::RecordWriter> m_record;
     wheel::SlotNames m_nextNames;   // window's thread only
+    bool m_bButtonsHeld = false;        // the operation buttons are disabled; window's thread only
+    bool m_bOperationRunning = false;   // window's thread only
 
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_effects;

@@ -9,6 +9,7 @@
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
 #include "app/SetTexts.h"
+#include "app/WheelDlgDevice.h"
 #include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"
@@ -27,11 +28,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Text(const char* utf8)
-{
-    return wheel::TranslateShown(QString::fromUtf8(utf8));
-}
 
 // The image as a PNG file's bytes, pixel for pixel.
 QByteArray PngBytes(const cv::Mat& image)
@@ -72,7 +68,7 @@ void CWheelDlg::BuildMenuBar()
     layout->activate();
 
     connect(m_menu->OpenPicture(), &QAction::triggered, this, &CWheelDlg::OnOpenPicture);
-    QAction* sets = m_menu->AddOpenAction(Text(wheel::kSetWindowMenuText), QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* sets = m_menu->AddOpenAction(wheel::Shown(wheel::kSetWindowMenuText), QKeySequence(Qt::CTRL | Qt::Key_G));
     sets->setObjectName(QStringLiteral("setWindowAction"));
     connect(sets, &QAction::triggered, this, &CWheelDlg::OpenSetWindow);
     connect(m_menu, &CMainMenu::RecentPictureChosen, this, &CWheelDlg::OnOpenRecent);
@@ -87,23 +83,11 @@ void CWheelDlg::BuildMenuBar()
     connect(m_menu->About(), &QAction::triggered, this, &CWheelDlg::OnAbout);
     connect(m_menu->MakerPage(), &QAction::triggered, this, &CWheelDlg::OnMakerPage);
     connect(m_menu->ShopPage(), &QAction::triggered, this, &CWheelDlg::OnShopPage);
-
-    // Each entry is enabled as the button that does the same is; a download
-    // disables opening and adjusting.
-    WatchEnabled(ui->btnDownload, m_menu, [this](bool on) { m_menu->Download()->setEnabled(on); });
-    WatchEnabled(ui->btnCalibrate, m_menu, [this](bool on) { m_menu->Calibrate()->setEnabled(on); });
-    WatchEnabled(ui->btnFactoryReset, m_menu, [this](bool on) { m_menu->FactoryReset()->setEnabled(on); });
-    WatchEnabled(ui->btnDiy, m_menu, [this](bool on) { m_menu->Diy()->setEnabled(on); });
-    WatchEnabled(ui->btnOpenPicture, m_menu, [this](bool on) {
-        m_menu->OpenPicture()->setEnabled(on);
-        m_menu->RecentMenu()->setEnabled(on);
-        UpdatePictureActions();
-    });
 }
 
 void CWheelDlg::UpdatePictureActions()
 {
-    const bool notDownloading = ui->btnOpenPicture->isEnabled();
+    const bool notDownloading = !m_device->OperationRunning();
     m_menu->ExportPreview()->setEnabled(m_bPictureLoaded && m_picture.PreviewDone());
     m_menu->ResetAdjustments()->setEnabled(notDownloading && m_picture.CanAdjust()
                                            && !m_picture.Adjustments().IsDefault());
@@ -126,7 +110,7 @@ void CWheelDlg::ShowAdjustmentsTarget()
 bool CWheelDlg::ApplyAdjustments(const wheel::PictureAdjustments& wanted)
 {
     if (!m_picture.Adjust(wanted)) {
-        wheel::MessageBox::Show(this, Text(wheel::kCannotAdjustText), Text(wheel::kCaptionHint));
+        wheel::MessageBox::Show(this, QString::fromUtf8(wheel::kCannotAdjustText), QString::fromUtf8(wheel::kCaptionHint));
         return false;
     }
     m_bPreviewDone = 0;
@@ -175,7 +159,7 @@ void CWheelDlg::OnExportPreview()
     const QFileInfo picture(m_strShownPicturePath);
     const QString folder = QFileInfo(picture.absolutePath()).isWritable() ? picture.absolutePath() : QDir::homePath();
     const QString name = wheel::TranslateShown(QString::fromUtf8(wheel::kPreviewFileName).arg(picture.completeBaseName()));
-    const QString path = wheel::FileDialog::GetSaveFileName(this, Text(wheel::kExportDialogCaption),
+    const QString path = wheel::FileDialog::GetSaveFileName(this, QString::fromUtf8(wheel::kExportDialogCaption),
                                                             {QString::fromUtf8(wheel::kPngFilter)},
                                                             QDir(folder).filePath(name));
     if (path.isEmpty())
@@ -191,5 +175,5 @@ void CWheelDlg::OnExportPreview()
     }
     wheel::MessageBox::Show(this,
                             QString::fromUtf8(wheel::kCannotExportText).arg(path, QString::fromStdString(error.reason)),
-                            Text(wheel::kCaptionHint));
+                            QString::fromUtf8(wheel::kCaptionHint));
 }

@@ -1,63 +1,53 @@
 #include "cli/AdjustmentOptions.h"
 
-#include "cli/Command.h"
-
-#include <algorithm>
-
 namespace wheelctl {
-namespace {
 
-// Takes "NAME VALUE" out of args and hands VALUE to `apply`; a missing value,
-// or one that `apply` refuses, leaves `usage` in `error`.
-template <typename Apply>
-bool TakeValue(std::vector<std::string>& args, const char* name, const char* usage, std::string& error, bool& any,
-               Apply apply)
+OptionTable AdjustmentOptions(bool perPicture)
 {
-    std::string value;
-    bool missing = false;
-    if (!TakeOption(args, name, value, missing) && !missing)
-        return true;
-    if (missing || !apply(value)) {
-        error = usage;
-        return false;
-    }
-    any = true;
-    return true;
+    OptionTable table = {
+        {"--rotate", "0|90|180|270", "turn the picture clockwise (default 0)", Value::Words, "0 90 180 270"},
+        {"--threshold", "auto|N",
+         "grey values up to N (0 to 254) become dark;\nauto, the default, is Otsu's threshold", Value::Words, "auto"},
+        {"--invert", "", "light the LEDs where the picture is light\ninstead of where it is dark"},
+        {"--fit", "stretch|fit|crop",
+         "make the picture square: stretch it (default),\npad its shorter side with unlit margins, or\n"
+         "take its centred square",
+         Value::Words, "stretch fit crop"},
+    };
+    for (Option& option : table)
+        option.perPicture = perPicture;
+    return table;
 }
 
-} // namespace
-
-bool TakeAdjustments(std::vector<std::string>& args, wheel::PictureAdjustments& adjustments, std::string& error,
-                     bool* given)
+bool ApplyAdjustments(const OptionValues& options, wheel::PictureAdjustments& adjustments, std::string& error,
+                      bool* given)
 {
-    bool any = false;
-    const bool ok =
-        TakeValue(args, "--rotate", "--rotate takes 0, 90, 180 or 270 (degrees clockwise)", error, any,
-                  [&](const std::string& value) {
-                      const auto rotation = wheel::ParseRotation(value);
-                      adjustments.rotate = rotation.value_or(adjustments.rotate);
-                      return rotation.has_value();
-                  })
-        && TakeValue(args, "--fit", "--fit takes stretch, fit or crop", error, any,
-                     [&](const std::string& value) {
-                         const auto fit = wheel::ParseFit(value);
-                         adjustments.fit = fit.value_or(adjustments.fit);
-                         return fit.has_value();
-                     })
-        && TakeValue(args, "--threshold", "--threshold takes auto or a whole number from 0 to 254", error, any,
-                     [&](const std::string& value) { return wheel::ParseThreshold(value, adjustments.threshold); });
-    if (!ok)
-        return false;
-    if (std::any_of(args.begin(), args.end(), [](const std::string& arg) { return arg.starts_with("--invert="); })) {
-        error = "--invert takes no value";
-        return false;
-    }
-    if (TakeFlag(args, "--invert")) {
-        adjustments.invert = true;
-        any = true;
-    }
     if (given)
-        *given = any;
+        *given = options.Has("--rotate") || options.Has("--fit") || options.Has("--threshold")
+            || options.Has("--invert");
+    if (const auto value = options.Find("--rotate")) {
+        const auto rotation = wheel::ParseRotation(*value);
+        if (!rotation) {
+            error = "--rotate takes 0, 90, 180 or 270 (degrees clockwise)";
+            return false;
+        }
+        adjustments.rotate = *rotation;
+    }
+    if (const auto value = options.Find("--fit")) {
+        const auto fit = wheel::ParseFit(*value);
+        if (!fit) {
+            error = "--fit takes stretch, fit or crop";
+            return false;
+        }
+        adjustments.fit = *fit;
+    }
+    if (const auto value = options.Find("--threshold")) {
+        if (!wheel::ParseThreshold(*value, adjustments.threshold)) {
+            error = "--threshold takes auto or a whole number from 0 to 254";
+            return false;
+        }
+    }
+    adjustments.invert = adjustments.invert || options.Has("--invert");
     return true;
 }
 

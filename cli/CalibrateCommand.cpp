@@ -14,31 +14,23 @@ namespace {
 
 int RunCalibrate(const Context& context)
 {
-    std::vector<std::string> args = context.args;
-    std::string angle, picturePath, transcript;
-    bool missing = false;
-    const bool haveAngle = TakeOption(args, "--angle", angle, missing);
-    const bool havePicture = TakeOption(args, "--picture", picturePath, missing);
-    const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
-    const bool left = TakeFlag(args, "--left");
-    const bool right = TakeFlag(args, "--right");
-    if (missing)
-        return Fail("an option is missing its value (see wheelctl calibrate --help)", 2);
+    const OptionValues& o = context.args.options;
+    const std::string angle = o.Get("--angle"), picturePath = o.Get("--picture"), transcript = o.Get("--transcript");
+    const bool haveAngle = o.Has("--angle"), havePicture = o.Has("--picture"), wantTranscript = o.Has("--transcript");
+    const bool left = o.Has("--left"), right = o.Has("--right");
     wheel::LoadOptions options;
     std::string adjustmentError;
     bool adjusted = false;
-    if (!TakeAdjustments(args, options.adjustments, adjustmentError, &adjusted))
+    if (!ApplyAdjustments(o, options.adjustments, adjustmentError, &adjusted))
         return Fail(adjustmentError, 2);
-    if (const auto status = RejectLeftOptions(args, "calibrate"))
-        return *status;
     if (adjusted && !havePicture)
         return Fail("--rotate, --threshold, --invert and --fit adjust the --picture FILE, which is missing", 2);
     if (!haveAngle)
         return Fail("calibrate needs --angle TEXT", 2);
     if (left == right)
         return Fail("calibrate needs one of --left and --right", 2);
-    if (!args.empty())
-        return Fail("unexpected argument '" + args[0] + "' (see wheelctl calibrate --help)", 2);
+    if (!context.args.operands.empty())
+        return Fail("unexpected argument '" + context.args.operands[0] + "' (see wheelctl calibrate --help)", 2);
 
     // The block is the last rendering: an empty wheel, or the picture given.
     wheel::WheelPicture picture;
@@ -46,7 +38,7 @@ int RunCalibrate(const Context& context)
         options.wantOriginal = false;
         wheel::LoadResult loaded = wheel::LoadPicture(picturePath, options);
         if (!loaded)
-            return Fail(picturePath + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+            return Fail(picturePath + ": " + English(wheel::LoadErrorText(loaded.error)));
         picture.SetPicture(std::move(loaded.picture));
         picture.RenderWheel(1);
     }
@@ -65,6 +57,22 @@ int RunCalibrate(const Context& context)
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnCalibrate(values, picture.Block()); });
 }
 
+OptionTable CalibrateOptions()
+{
+    OptionTable table = {
+        {"--angle", "TEXT", "the angle, 1 to 90 degrees, as typed in the angle field", Value::Text},
+        {"--left", "", "turn the picture to the left"},
+        {"--right", "", "turn the picture to the right"},
+        {"--picture", "FILE", "send this picture's block (default: an empty wheel)", Value::Picture},
+        {"--transcript", "FILE", "every report out and in, as for download", Value::File},
+    };
+    for (Option& adjustment : AdjustmentOptions()) {
+        adjustment.help += "\n(for the --picture, as for convert)";
+        table.push_back(std::move(adjustment));
+    }
+    return table;
+}
+
 const Registrar kCalibrate({
     "calibrate",
     std::string("calibrate --angle TEXT (--left | --right) [--picture FILE] [--transcript FILE]\n"
@@ -72,11 +80,8 @@ const Registrar kCalibrate({
         + kAdjustmentSynopsis,
     "      Turns the picture the wheel light shows by 1 to 90 degrees, as\n"
     "      \"点击校准\". TEXT is taken as the angle field's text, with the same\n"
-    "      checks and messages.\n"
-    "      --picture FILE     send this picture's block (default: an empty wheel)\n"
-    "      --rotate, --threshold, --invert, --fit\n"
-    "                         adjust that picture first, as for convert\n"
-    "      --transcript FILE  every report out and in, as for download\n",
+    "      checks and messages.\n",
+    CalibrateOptions(),
     RunCalibrate,
 });
 

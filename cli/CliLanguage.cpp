@@ -36,4 +36,9 @@ std::string Shown(const std::string& text)
     return wheel::TranslateShown(QString::fromStdString(text)).toStdString();
 }
 
+std::string English(const std::string& text)
+{
+    return wheel::EnglishShown(QString::fromStdString(text)).toStdString();
+}
+
 } // namespace wheelctl

@@ -1,6 +1,7 @@
 #pragma once
 // wheelctl's commands register themselves here; main() picks one by name.
 
+#include "cli/Options.h"
 #include "usb/HidBackend.h"
 
 #include <functional>
@@ -17,35 +18,34 @@ namespace wheelctl {
 
 struct Context {
     wheel::Simulation simulate = wheel::Simulation::Off;  // --simulate[=absent]: the simulated wheel light
-    std::vector<std::string> args;    // the command's own arguments
+    ParsedArgs args;  // the command's options and operands, checked against its table
 };
 
 struct Command {
     std::string name;
-    std::string synopsis;  // one line: "convert PICTURE [--frame FILE] ..."
-    std::string help;      // the rest of the help text, already indented
+    std::string synopsis;  // the usage line(s): "convert PICTURE [--frame FILE] ..."
+    std::string help;      // what the command does, already indented
+    OptionTable options;   // its options; their help follows `help`
     std::function<int(const Context&)> run;
+    std::string notes = {};  // more help after the options, already indented
+    Value operands = Value::None;  // what the completion offers for the command's operands
 };
+
+// The command's help after its usage line: what it does, its options, notes.
+std::string CommandHelp(const Command& command);
+
+// The shell completion's questions, answered from the option tables, one
+// word a line: `__complete` gives the commands, `__complete COMMAND` its
+// options, `__complete COMMAND OPTION` the values of OPTION ("@file",
+// "@picture" or "@set" for files), `__complete COMMAND @operand` what the
+// command's operands are.
+int PrintCompletion(const std::vector<std::string>& words);
 
 std::vector<Command>& Registry();
 
 struct Registrar {
     explicit Registrar(Command command) { Registry().push_back(std::move(command)); }
 };
-
-// Small helpers for parsing a command's options.
-// Takes the first "--name VALUE" (or "--name=VALUE") out of args; returns
-// false if --name is absent. Sets `missingValue` when --name stands last
-// without a value. A second --name stays in args for RejectLeftOptions.
-bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value, bool& missingValue);
-bool TakeFlag(std::vector<std::string>& args, const std::string& name);
-
-// Once a command has taken its options, any option still in args (a word
-// that starts with '-', other than "-" alone) is a usage error: one taken
-// before and given again, or one the command does not know. Prints it as
-// one line naming the option and returns the exit status 2; nothing when
-// only operands are left.
-std::optional<int> RejectLeftOptions(const std::vector<std::string>& args, const std::string& command);
 
 // Prints "wheelctl: MESSAGE" on stderr and returns 1 (or the given status).
 int Fail(const std::string& message, int status = 1);
@@ -58,6 +58,8 @@ std::unique_ptr<QCoreApplication> SetUpLanguage(const std::string& requested);
 // One of the editor's texts (a log line, a message box's text or caption),
 // made in Chinese, in the chosen language.
 std::string Shown(const std::string& text);
+// The same text in English, for wheelctl's own messages (a picture's refusal).
+std::string English(const std::string& text);
 
 // wheelctl's own messages go to standard output until an output named "-"
 // takes it for its bytes; from then on they go to standard error.

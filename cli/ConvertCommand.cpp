@@ -47,26 +47,19 @@ bool WriteOutputs(const std::vector<Output>& outputs)
 
 int RunConvert(const Context& context)
 {
-    std::vector<std::string> args = context.args;
-    std::string framePath, blockPath, previewPath, mode = "on";
-    bool missing = false;
-    const bool wantFrame = TakeOption(args, "--frame", framePath, missing);
-    const bool wantBlock = TakeOption(args, "--block", blockPath, missing);
-    const bool wantPreview = TakeOption(args, "--preview", previewPath, missing);
-    TakeOption(args, "--48", mode, missing);
-    if (missing)
-        return Fail("an option is missing its value (see wheelctl convert --help)", 2);
+    const OptionValues& o = context.args.options;
+    const std::string framePath = o.Get("--frame"), blockPath = o.Get("--block"), previewPath = o.Get("--preview");
+    const bool wantFrame = o.Has("--frame"), wantBlock = o.Has("--block"), wantPreview = o.Has("--preview");
+    const std::string mode = o.Get("--48", "on");
     wheel::LoadOptions options;
     std::string adjustmentError;
-    if (!TakeAdjustments(args, options.adjustments, adjustmentError))
+    if (!ApplyAdjustments(o, options.adjustments, adjustmentError))
         return Fail(adjustmentError, 2);
-    if (const auto status = RejectLeftOptions(args, "convert"))
-        return *status;
     if (mode != "on" && mode != "off")
         return Fail("--48 takes on or off", 2);
-    if (args.size() != 1)
+    if (context.args.operands.size() != 1)
         return Fail("convert takes one picture file (see wheelctl convert --help)", 2);
-    const std::string& picturePath = args[0];
+    const std::string& picturePath = context.args.operands[0];
     const int toStdout = (wantFrame && IsStandardOutput(framePath)) + (wantBlock && IsStandardOutput(blockPath))
         + (wantPreview && IsStandardOutput(previewPath));
     if (toStdout > 1)
@@ -77,7 +70,7 @@ int RunConvert(const Context& context)
     options.wantOriginal = false;  // wheelctl shows no colour copy
     wheel::LoadResult loaded = wheel::LoadPicture(picturePath, options);
     if (!loaded)
-        return Fail(picturePath + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+        return Fail(picturePath + ": " + English(wheel::LoadErrorText(loaded.error)));
 
     wheel::WheelPicture picture;
     picture.SetPicture(std::move(loaded.picture));
@@ -103,29 +96,31 @@ int RunConvert(const Context& context)
     return 0;
 }
 
+OptionTable ConvertOptions()
+{
+    OptionTable table = {
+        {"--frame", "FILE", "the 492-byte column image (164 columns x 3 bytes)", Value::File},
+        {"--block", "FILE", "the 496-byte transfer block: frame, 48-picture mode,\nthen 0xAA 0xAA 0xAA", Value::File},
+        {"--preview", "FILE", "the 312 x 312 round preview as a PNG", Value::File},
+        {"--48", "on|off", "the 48-picture mode byte of the block (default on)", Value::Words, "on off"},
+    };
+    for (Option& adjustment : AdjustmentOptions())
+        table.push_back(std::move(adjustment));
+    return table;
+}
+
 const Registrar kConvert({
     "convert",
     std::string("convert PICTURE [--frame FILE] [--block FILE] [--preview FILE] [--48 on|off]\n"
                 "        ")
         + kAdjustmentSynopsis,
-    "      Converts a BMP, JPEG or PNG picture as the editor does.\n"
-    "      --frame FILE    the 492-byte column image (164 columns x 3 bytes)\n"
-    "      --block FILE    the 496-byte transfer block: frame, 48-picture mode,\n"
-    "                      then 0xAA 0xAA 0xAA\n"
-    "      --preview FILE  the 312 x 312 round preview as a PNG\n"
-    "      --48 on|off     the 48-picture mode byte of the block (default on)\n"
-    "      Adjustments, applied in this order (the defaults change nothing):\n"
-    "      --rotate 0|90|180|270   turn the picture clockwise (default 0)\n"
-    "      --threshold auto|N      grey values up to N (0 to 254) become dark;\n"
-    "                              auto, the default, is Otsu's threshold\n"
-    "      --invert                light the LEDs where the picture is light\n"
-    "                              instead of where it is dark\n"
-    "      --fit stretch|fit|crop  make the picture square: stretch it (default),\n"
-    "                              pad its shorter side with unlit margins, or\n"
-    "                              take its centred square\n"
+    "      Converts a BMP, JPEG or PNG picture as the editor does; the\n"
+    "      adjustments apply in the order listed, and their defaults change nothing.\n",
+    ConvertOptions(),
+    RunConvert,
     "      FILE may be - for standard output, a device or a FIFO; the outputs\n"
     "      are written all or none.\n",
-    RunConvert,
+    Value::Picture,
 });
 
 } // namespace

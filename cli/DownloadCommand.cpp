@@ -24,51 +24,15 @@ bool ParseSlots(const std::string& list, std::vector<int>& labels)
     std::stringstream in(list);
     std::string item;
     while (std::getline(in, item, ',')) {
-        if (item.empty() || item.size() > 2 || item.find_first_not_of("0123456789") != std::string::npos)
+        const std::optional<int> label = ParseDecimal(item, wheel::kSlotBoxes);
+        if (!label || *label < 1)
             return false;
-        const int label = std::stoi(item);
-        if (label < 1 || label > wheel::kSlotBoxes)
-            return false;
-        labels.push_back(label);
+        labels.push_back(*label);
     }
     return !labels.empty() && list.back() != ',';
 }
 
 constexpr const char* kSlotsUsage = "--slots takes box numbers from 1 to 20 separated by commas, e.g. 1,2,20";
-
-// The options that take the word after them as their value.
-bool TakesValue(const std::string& word)
-{
-    return word == "--slots" || word == "--rotate" || word == "--fit" || word == "--threshold";
-}
-
-// The picture operands with the options that follow each (those before the
-// first picture go with it).
-std::vector<std::vector<std::string>> SplitByPicture(const std::vector<std::string>& args)
-{
-    std::vector<std::vector<std::string>> groups(1);
-    bool operand = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        const bool option = word.size() > 1 && word[0] == '-';
-        if (!option && operand)
-            groups.emplace_back();
-        operand = operand || !option;
-        groups.back().push_back(word);
-        if (option && TakesValue(word) && i + 1 < args.size())
-            groups.back().push_back(args[++i]);
-    }
-    return groups;
-}
-
-int Pictures(const std::vector<std::string>& args)
-{
-    int n = 0;
-    for (const auto& group : SplitByPicture(args))
-        for (const std::string& word : group)
-            n += !(word.size() > 1 && word[0] == '-');
-    return n;
-}
 
 struct Picture {
     std::string path;
@@ -76,36 +40,30 @@ struct Picture {
     wheel::PictureAdjustments adjustments;
 };
 
-// One picture of several with its own --slots and adjustments.
-std::optional<int> ParsePicture(std::vector<std::string> group, Picture& picture)
+// One picture with its own --slots and adjustments. `several`: the --slots
+// are a must for each picture of several.
+std::optional<int> ParsePicture(const PictureArgs& args, bool several, Picture& picture)
 {
-    std::string slotList;
-    bool missing = false;
-    const bool haveSlots = TakeOption(group, "--slots", slotList, missing);
-    if (missing)
-        return Fail("--slots is missing its list (see wheelctl download --help)", 2);
     std::string adjustmentError;
-    if (!TakeAdjustments(group, picture.adjustments, adjustmentError))
+    if (!ApplyAdjustments(args.options, picture.adjustments, adjustmentError))
         return Fail(adjustmentError, 2);
-    if (const auto status = RejectLeftOptions(group, "download"))
-        return *status;
-    picture.path = group.at(0);
-    if (!haveSlots)
+    picture.path = args.path;
+    const auto slotList = args.options.Find("--slots");
+    if (several && !slotList)
         return Fail(picture.path + ": each picture of several needs its own --slots", 2);
-    if (!ParseSlots(slotList, picture.labels))
+    if (slotList && !ParseSlots(*slotList, picture.labels))
         return Fail(kSlotsUsage, 2);
     return std::nullopt;
 }
 
 // Several pictures, each into its own boxes, as one download.
-int RunSeveral(const Context& context, const std::vector<std::string>& args, std::uint8_t mode48,
-               const std::optional<std::string>& transcript)
+int RunSeveral(const Context& context, std::uint8_t mode48, const std::optional<std::string>& transcript)
 {
     std::vector<Picture> pictures;
     std::set<int> named;
-    for (const auto& group : SplitByPicture(args)) {
+    for (const PictureArgs& args : context.args.pictures) {
         Picture picture;
-        if (const auto status = ParsePicture(group, picture))
+        if (const auto status = ParsePicture(args, true, picture))
             return *status;
         for (int label : picture.labels)
             if (!named.insert(label).second)
@@ -121,7 +79,7 @@ int RunSeveral(const Context& context, const std::vector<std::string>& args, std
         options.adjustments = p.adjustments;
         wheel::LoadResult loaded = wheel::LoadPicture(p.path, options);
         if (!loaded)
-            return Fail(p.path + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+            return Fail(p.path + ": " + English(wheel::LoadErrorText(loaded.error)));
         wheel::WheelPicture picture;
         picture.SetPicture(std::move(loaded.picture));
         picture.RenderWheel(mode48);
@@ -140,52 +98,57 @@ int RunSeveral(const Context& context, const std::vector<std::string>& args, std
 
 int RunDownload(const Context& context)
 {
-    std::vector<std::string> args = context.args;
-    std::string mode = "on", transcript;
-    bool missing = false;
-    TakeOption(args, "--48", mode, missing);
-    const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
-    if (missing)
-        return Fail("an option is missing its value (see wheelctl download --help)", 2);
+    const OptionValues& o = context.args.options;
+    const std::string mode = o.Get("--48", "on");
     if (mode != "on" && mode != "off")
         return Fail("--48 takes on or off", 2);
     const std::uint8_t mode48 = mode == "on" ? 1 : 0;
-    const auto transcriptPath = wantTranscript ? std::optional(transcript) : std::nullopt;
-    if (Pictures(args) > 1)
-        return RunSeveral(context, args, mode48, transcriptPath);
-
-    std::string slotList;
-    const bool haveSlots = TakeOption(args, "--slots", slotList, missing);
-    if (missing)
-        return Fail("an option is missing its value (see wheelctl download --help)", 2);
-    wheel::LoadOptions options;
-    std::string adjustmentError;
-    if (!TakeAdjustments(args, options.adjustments, adjustmentError))
-        return Fail(adjustmentError, 2);
-    if (const auto status = RejectLeftOptions(args, "download"))
-        return *status;
-    if (args.size() != 1)
+    const auto transcriptPath = o.Find("--transcript");
+    if (context.args.operands.size() > 1)
+        return RunSeveral(context, mode48, transcriptPath);
+    if (context.args.operands.size() != 1)
         return Fail("download takes one picture file (see wheelctl download --help)", 2);
-    std::vector<int> labels;
-    if (haveSlots && !ParseSlots(slotList, labels))
-        return Fail(kSlotsUsage, 2);
 
+    Picture one;
+    if (const auto status = ParsePicture(context.args.pictures.at(0), false, one))
+        return *status;
+    wheel::LoadOptions options;
+    options.adjustments = one.adjustments;
     options.wantOriginal = false;
-    wheel::LoadResult loaded = wheel::LoadPicture(args[0], options);
+    wheel::LoadResult loaded = wheel::LoadPicture(one.path, options);
     if (!loaded)
-        return Fail(args[0] + ": " + wheel::LoadErrorTextEnglish(loaded.error));
+        return Fail(one.path + ": " + English(wheel::LoadErrorText(loaded.error)));
     wheel::WheelPicture picture;
     picture.SetPicture(std::move(loaded.picture));
     picture.RenderWheel(mode48);
 
     wheel::ProtocolInputs values;
-    values.m_slotChecks = wheel::SlotChecksFromLabels(labels);  // none: the editor's own refusal
+    values.m_slotChecks = wheel::SlotChecksFromLabels(one.labels);  // none: the editor's own refusal
     values.m_b48Mode = mode48;
     values.m_bPictureLoaded = 1;
 
     DeviceSession session(context, transcriptPath, "download");
-    session.KeepRecord({{}, wheel::PictureName::OfFile(QString::fromLocal8Bit(args[0].c_str()))});
+    session.KeepRecord({{}, wheel::PictureName::OfFile(QString::fromLocal8Bit(one.path.c_str()))});
     return session.Run([&](wheel::WheelProtocol& protocol) { return protocol.OnDownload(values, picture.Block()); });
+}
+
+OptionTable DownloadOptions()
+{
+    OptionTable table = {
+        {"--slots", "LIST",
+         "the slot boxes by their numbers 1 to 20, e.g. 1,2,20;\nbox 20 is slot 0 on the wire; a box takes one picture",
+         Value::Text, "", true},
+        {"--48", "on|off", "the 48-picture mode (default on, as the editor starts)", Value::Words, "on off"},
+        {"--transcript", "FILE",
+         "every report out and in, one line each: out|in and\nthe 65 bytes in hex, written when the download\n"
+         "ends; - is standard output (the log then goes to\nstandard error)",
+         Value::File},
+    };
+    for (Option& adjustment : AdjustmentOptions(true)) {
+        adjustment.help += "\n(for the picture before it, as for convert)";
+        table.push_back(std::move(adjustment));
+    }
+    return table;
 }
 
 const Registrar kDownload({
@@ -196,20 +159,13 @@ const Registrar kDownload({
         + kAdjustmentSynopsis,
     "      Downloads a picture into the wheel light's slots, as \"下载-->GO\";\n"
     "      several pictures, each followed by its own --slots, go in one download\n"
-    "      (box 1 first, box 20 last).\n"
-    "      --slots LIST       the slot boxes by their numbers 1 to 20, e.g. 1,2,20;\n"
-    "                         box 20 is slot 0 on the wire; a box takes one picture\n"
-    "      --48 on|off        the 48-picture mode (default on, as the editor starts)\n"
-    "      --transcript FILE  every report out and in, one line each: out|in and\n"
-    "                         the 65 bytes in hex, written when the download\n"
-    "                         ends; - is standard output (the log then goes to\n"
-    "                         standard error)\n"
-    "      --rotate, --threshold, --invert, --fit\n"
-    "                         adjust the picture before them, as for convert\n"
+    "      (box 1 first, box 20 last).\n",
+    DownloadOptions(),
+    RunDownload,
     "      Prints the log lines and message boxes the editor would show, and\n"
     "      keeps the record that 'wheelctl slots' prints; exit status 0 only when\n"
     "      the download completed and its transcript, if asked for, was written.\n",
-    RunDownload,
+    Value::Picture,
 });
 
 } // namespace

@@ -16,14 +16,8 @@ namespace {
 
 int RunDownloadSet(const Context& context)
 {
-    std::vector<std::string> args = context.args;
-    std::string transcript;
-    bool missing = false;
-    const bool wantTranscript = TakeOption(args, "--transcript", transcript, missing);
-    if (missing)
-        return Fail("--transcript is missing its file", 2);
-    if (const auto status = RejectLeftOptions(args, "download-set"))
-        return *status;
+    const std::vector<std::string>& args = context.args.operands;
+    const auto transcript = context.args.options.Find("--transcript");
     if (args.size() != 1)
         return Fail("download-set takes one picture set file (see wheelctl download-set --help)", 2);
 
@@ -49,12 +43,12 @@ int RunDownloadSet(const Context& context)
         const auto& rendering = rendered.at(static_cast<std::size_t>(box - 1));
         Fail(args[0] + ": box " + std::to_string(box) + " is skipped: "
              + QFile::encodeName(set->Cell(box)->picture).toStdString() + ": "
-             + wheel::LoadErrorTextEnglish(rendering ? rendering->error : wheel::LoadError::DecodeFailed));
+             + English(wheel::LoadErrorText(rendering ? rendering->error : wheel::LoadError::DecodeFailed)));
     }
     if (download.pictures.empty())
         return Fail(args[0] + ": no picture of the set could be loaded");
 
-    DeviceSession session(context, wantTranscript ? std::optional(transcript) : std::nullopt, "download");
+    DeviceSession session(context, transcript, "download");
     session.KeepRecord(download.names);
     return session.Run(
         [&](wheel::WheelProtocol& protocol) { return protocol.OnDownloadPictures(download.pictures); });
@@ -66,9 +60,11 @@ const Registrar kDownloadSet({
     "      Downloads a picture set (.wheelset) in one download, as the set\n"
     "      window's \"下载全部\": each picture, with its adjustments, into its box,\n"
     "      box 1 first; the set's 48-picture mode. A picture that cannot be\n"
-    "      loaded is named, and its box skipped.\n"
-    "      --transcript FILE  every report out and in, as for download\n",
+    "      loaded is named, and its box skipped.\n",
+    {{"--transcript", "FILE", "every report out and in, as for download", Value::File}},
     RunDownloadSet,
+    "",
+    Value::SetFile,
 });
 
 } // namespace

@@ -12,9 +12,7 @@ namespace {
 
 int RunList(const Context& context)
 {
-    if (const auto status = RejectLeftOptions(context.args, "list"))
-        return *status;
-    if (!context.args.empty())
+    if (!context.args.operands.empty())
         return Fail("list takes no arguments (see wheelctl list --help)", 2);
     const auto backend = MakeBackend(context);
     const auto devices = backend->Enumerate(wheel::kVendorId, wheel::kProductId);
@@ -37,6 +35,7 @@ const Registrar kList({
     "      Lists the wheel lights (USB HID 0483:5750) found, one per line: the\n"
     "      device path, vendor:product and the product name. Finding none is\n"
     "      not an error. With --simulate, the simulated wheel light.\n",
+    {},
     RunList,
 });
 

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <set>
 
 namespace wheelctl {
 
@@ -15,64 +14,6 @@ std::vector<Command>& Registry()
 {
     static std::vector<Command> commands;
     return commands;
-}
-
-namespace {
-
-// Every option name asked for so far: what is left of one of them is a repeat.
-std::set<std::string>& TakenOptions()
-{
-    static std::set<std::string> names;
-    return names;
-}
-
-} // namespace
-
-bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value, bool& missingValue)
-{
-    TakenOptions().insert(name);
-    for (auto it = args.begin(); it != args.end(); ++it) {
-        if (*it == name) {
-            if (it + 1 == args.end()) {
-                missingValue = true;
-                args.erase(it);
-                return false;
-            }
-            value = *(it + 1);
-            args.erase(it, it + 2);
-            return true;
-        }
-        if (it->rfind(name + "=", 0) == 0) {
-            value = it->substr(name.size() + 1);
-            args.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool TakeFlag(std::vector<std::string>& args, const std::string& name)
-{
-    TakenOptions().insert(name);
-    auto it = std::find(args.begin(), args.end(), name);
-    if (it == args.end())
-        return false;
-    args.erase(it);
-    return true;
-}
-
-std::optional<int> RejectLeftOptions(const std::vector<std::string>& args, const std::string& command)
-{
-    for (const std::string& arg : args) {
-        if (arg.size() < 2 || arg[0] != '-')
-            continue;
-        const std::string name = arg.substr(0, arg.find('='));
-        const std::string see = " (see wheelctl " + command + " --help)";
-        if (TakenOptions().count(name))
-            return Fail(name + " is given more than once" + see, 2);
-        return Fail("unknown option '" + name + "'" + see, 2);
-    }
-    return std::nullopt;
 }
 
 int Fail(const std::string& message, int status)
@@ -94,17 +35,10 @@ void PrintHelp(std::ostream& out)
            "The wheel light editor without a window: converts pictures into the\n"
            "wheel's column image and talks to the wheel light over USB HID.\n"
            "\n"
-           "Global options:\n"
-           "  --simulate   use the simulated wheel light instead of a real device\n"
-           "               (may stand anywhere on the command line); --simulate=absent:\n"
-           "               a simulated wheel light that is not plugged in\n"
-           "  --lang LANG  the language of the editor's log lines and messages: en\n"
-           "               or zh (default: the system's, Chinese unless English)\n"
-           "  -h, --help   show this help\n"
-           "\n"
-           "Commands:\n";
+           "Global options, anywhere on the command line:\n"
+        << wheelctl::OptionsHelp(wheelctl::GlobalOptions()) << "\nCommands:\n";
     for (const auto& c : commands)
-        out << "  wheelctl " << c.synopsis << "\n" << c.help << "\n";
+        out << "  wheelctl " << c.synopsis << "\n" << wheelctl::CommandHelp(c) << "\n";
     out << "Exit status: 0 on success, 1 on failure, 2 on a usage error.\n";
 }
 
@@ -112,35 +46,44 @@ void PrintHelp(std::ostream& out)
 
 int main(int argc, char** argv)
 {
-    wheelctl::Context context;
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "__complete")
+        return wheelctl::PrintCompletion({args.begin() + 1, args.end()});
+
+    wheelctl::Context context;
     std::string simulateError;
     if (!wheelctl::TakeSimulateOption(args, context.simulate, simulateError))
         return wheelctl::Fail(simulateError + " (see wheelctl --help)", 2);
-    std::string lang;
-    bool langMissing = false;
-    wheelctl::TakeOption(args, "--lang", lang, langMissing);
-    if (langMissing)
-        return wheelctl::Fail("--lang is missing its language, e.g. --lang en", 2);
-    const auto language = wheelctl::SetUpLanguage(lang);
-    if (args.empty()) {
-        PrintHelp(std::cerr);
-        return 2;
+
+    // The command is the first word that is neither an option nor --lang's value.
+    std::size_t at = 0;
+    while (at < args.size() && args[at].size() > 1 && args[at][0] == '-')
+        at += args[at] == "--lang" ? 2 : 1;
+    const wheelctl::Command* command = nullptr;
+    bool helpAsked = false;
+    if (at < args.size()) {
+        for (const auto& c : wheelctl::Registry())
+            if (c.name == args[at])
+                command = &c;
+        helpAsked = args[at] == "help";
+        if (!command && !helpAsked)
+            return wheelctl::Fail("unknown command '" + args[at] + "' (see wheelctl --help)", 2);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(at));
     }
-    if (args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
-        PrintHelp(std::cout);
+    const std::string name = command ? command->name : std::string();
+    if (const auto status =
+            wheelctl::ParseArgs(name, command ? command->options : wheelctl::OptionTable{}, args, context.args))
+        return *status;
+    const wheelctl::OptionValues& options = context.args.options;
+    const auto language = wheelctl::SetUpLanguage(options.Get("--lang"));
+    helpAsked = helpAsked || options.Has("--help") || options.Has("-h");
+    if (command && helpAsked) {
+        std::cout << "Usage: wheelctl " << command->synopsis << "\n" << wheelctl::CommandHelp(*command);
         return 0;
     }
-    const std::string name = args[0];
-    for (const auto& c : wheelctl::Registry()) {
-        if (c.name == name) {
-            context.args.assign(args.begin() + 1, args.end());
-            if (wheelctl::TakeFlag(context.args, "--help") || wheelctl::TakeFlag(context.args, "-h")) {
-                std::cout << "Usage: wheelctl " << c.synopsis << "\n" << c.help;
-                return 0;
-            }
-            return c.run(context);
-        }
+    if (!command) {
+        PrintHelp(helpAsked ? std::cout : std::cerr);
+        return helpAsked ? 0 : 2;
     }
-    return wheelctl::Fail("unknown command '" + name + "' (see wheelctl --help)", 2);
+    return command->run(context);
 }

@@ -1,20 +1,25 @@
 #include "picture/PictureAdjustments.h"
 
+#include <algorithm>
+
 namespace wheel {
 
 namespace {
 
-// A plain decimal number of at most three digits; no sign, no spaces.
+// A plain decimal number, judged by its value ("0090" is 90); no sign, no
+// spaces. Anything above 999 is refused as too large.
 std::optional<int> SmallNumber(std::string_view text)
 {
-    if (text.empty() || text.size() > 3)
+    if (text.empty())
         return std::nullopt;
     int value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + (c - '0');
+        value = std::min(value * 10 + (c - '0'), 1000);
     }
+    if (value > 999)
+        return std::nullopt;
     return value;
 }
 

@@ -75,20 +75,4 @@ std::string LoadErrorText(LoadError error)
     return "";
 }
 
-std::string LoadErrorTextEnglish(LoadError error)
-{
-    switch (error) {
-    case LoadError::None: return "";
-    case LoadError::Missing: return "no such file";
-    case LoadError::Unreadable: return "cannot be read";
-    case LoadError::Empty: return "the file is empty";
-    case LoadError::NotAPicture: return "not a BMP, JPEG or PNG picture";
-    case LoadError::Truncated: return "the file is truncated";
-    case LoadError::TooLarge: return "the picture is too large (more than 100 megapixels)";
-    case LoadError::DecodeFailed: return "the picture is damaged and cannot be decoded";
-    case LoadError::NoCodecs: return "the picture codecs cannot be loaded (reinstall the program)";
-    }
-    return "";
-}
-
 } // namespace wheel

@@ -71,8 +71,7 @@ struct LoadResult {
 
 LoadResult LoadPicture(const std::string& path, const LoadOptions& options = {});
 
-// Why a file was refused, in the editor's language and in English.
+// Why a file was refused, in Chinese (the translation gives its English).
 std::string LoadErrorText(LoadError error);
-std::string LoadErrorTextEnglish(LoadError error);
 
 } // namespace wheel

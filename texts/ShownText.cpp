@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QTranslator>
 
+#include <memory>
 #include <mutex>
 
 namespace wheel {
@@ -225,19 +227,31 @@ const std::vector<CompiledPattern>& Patterns()
     return compiled;
 }
 
-QString Lookup(const char* source)
+using Lookup = QString (*)(const char* source);
+
+QString InstalledLanguage(const char* source)
 {
     return QCoreApplication::translate(kShownTextContext, source);
 }
 
-} // namespace
+QString English(const char* source)
+{
+    static const std::unique_ptr<QTranslator> english = [] {
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(QStringLiteral(":/i18n/wheel-editor_en.qm")))
+            translator.reset();
+        return translator;
+    }();
+    const QString translated = english ? english->translate(kShownTextContext, source) : QString();
+    return translated.isEmpty() ? QString::fromUtf8(source) : translated;
+}
 
-QString TranslateShown(const QString& text)
+QString Translate(const QString& text, Lookup lookup)
 {
     if (text.isEmpty())
         return text;
     const QByteArray utf8 = text.toUtf8();
-    const QString whole = Lookup(utf8.constData());
+    const QString whole = lookup(utf8.constData());
     if (whole != text)
         return whole;
 
@@ -260,7 +274,7 @@ QString TranslateShown(const QString& text)
     }
     if (!source)
         return text;
-    const QString translated = Lookup(source);
+    const QString translated = lookup(source);
     if (translated == QString::fromUtf8(source))
         return text;   // no translation of the pattern: keep the text as it is
 
@@ -272,7 +286,7 @@ QString TranslateShown(const QString& text)
         if (c == QLatin1Char('%') && i + 1 < translated.size() && translated.at(i + 1).isDigit()) {
             const int index = translated.at(i + 1).digitValue();
             if (index >= 1 && index <= captured.size()) {
-                out += TranslateShown(captured.at(index - 1));
+                out += Translate(captured.at(index - 1), lookup);
                 ++i;
                 continue;
             }
@@ -280,6 +294,28 @@ QString TranslateShown(const QString& text)
         out += c;
     }
     return out;
+}
+
+} // namespace
+
+QString TranslateShown(const QString& text)
+{
+    return Translate(text, InstalledLanguage);
+}
+
+QString Shown(const char* utf8)
+{
+    return TranslateShown(QString::fromUtf8(utf8));
+}
+
+QString Shown(const char* pattern, const QString& value)
+{
+    return TranslateShown(QString::fromUtf8(pattern).arg(value));
+}
+
+QString EnglishShown(const QString& text)
+{
+    return Translate(text, English);
 }
 
 const ShownTextCatalogue& ShownTexts()

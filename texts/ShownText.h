@@ -20,6 +20,18 @@ inline constexpr const char* kShownTextContext = "ShownText";
 // identity.
 QString TranslateShown(const QString& text);
 
+// A text of the sources (UTF-8, made in Chinese) in the installed language:
+// what labels, menu entries and log lines show. Message boxes and the file
+// dialogs translate their texts and captions themselves: give them the text
+// as made.
+QString Shown(const char* utf8);
+// A pattern with its %1 filled in, in the installed language.
+QString Shown(const char* pattern, const QString& value);
+
+// The text in English whatever language is installed, translated as
+// TranslateShown does: wheelctl's own messages are English.
+QString EnglishShown(const QString& text);
+
 // The catalogue of shown texts, for the translation tools and the test that
 // every Chinese text of the sources has an English translation. Patterns hold
 // %1, %2 ... where the variable parts go.

@@ -667,12 +667,14 @@ TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
     EXPECT_GT(qGray(turned.pixel(turned.width() / 2, turned.height() - 6)), 215);
     EXPECT_TRUE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
 
-    dlg->EnableOperationButtons(false);   // as a download starts
+    dlg->Device()->EnableOperationButtons(false);   // as a download starts
+    dlg->Device()->DrainEffects();
     EXPECT_FALSE(slider->isEnabled());
     EXPECT_FALSE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
     EXPECT_FALSE(dlg->MenuBar()->OpenPicture()->isEnabled());
     EXPECT_FALSE(dlg->MenuBar()->Download()->isEnabled());
-    dlg->EnableOperationButtons(true);
+    dlg->Device()->EnableOperationButtons(true);
+    dlg->Device()->DrainEffects();
     EXPECT_TRUE(slider->isEnabled());
     EXPECT_TRUE(dlg->MenuBar()->Download()->isEnabled());
 

@@ -70,7 +70,7 @@ TEST_F(CodecModuleCli, MissingModuleIsNamedAndOtherPicturesStillConvert)
 
     const auto bmp = RunProgram(lonely, "convert " + Quote(Path("p.bmp")) + " --frame " + Quote(Path("b.frame")), true);
     EXPECT_EQ(bmp.status, 1);
-    EXPECT_NE(bmp.err.find("p.bmp: the picture codecs cannot be loaded (reinstall the program)"), std::string::npos)
+    EXPECT_NE(bmp.err.find("p.bmp: the picture codecs cannot be loaded; please reinstall the program"), std::string::npos)
         << bmp.err;
     EXPECT_NE(bmp.err.find("wheelctl: cannot load the picture codecs: "), std::string::npos) << bmp.err;
     EXPECT_FALSE(fs::exists(Path("b.frame")));

@@ -85,7 +85,7 @@ TEST_F(ConvertCli, BadPictureNamesTheFileAndWritesNothing)
 
     const auto missing = RunWheelctl("convert " + Quote(Path("gone.jpg")) + " --frame " + Quote(Path("f.bin")));
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
+    EXPECT_NE(missing.out.find("the file does not exist"), std::string::npos) << missing.out;
 }
 
 TEST_F(ConvertCli, JpegLayoutsOpenAndDamagedPicturesAreRefusedQuietly)
@@ -165,7 +165,7 @@ TEST_F(ConvertCli, JpegLayoutsOpenAndDamagedPicturesAreRefusedQuietly)
     odd[30] = 9;
 
     for (const auto& [name, bytes, reason] :
-         {std::tuple{"tall.jpg", tall, "damaged"}, {"short.png", png, "damaged"}, {"rle.bmp", bmp, "truncated"},
+         {std::tuple{"tall.jpg", tall, "damaged"}, {"short.png", png, "damaged"}, {"rle.bmp", bmp, "incomplete"},
           {"odd.bmp", odd, "damaged"}}) {
         const std::string path = write(name, bytes);
         const auto r = RunWheelctl("convert " + Quote(path) + " --frame " + Quote(Path("f.bin")), true);

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
 using wheeltest::CliResult;
+using wheeltest::Quote;
 using wheeltest::RunWheelctl;
 
 TEST(UsageCli, UnknownOrRepeatedOptionIsNamedInOneLine)
@@ -27,6 +29,51 @@ TEST(UsageCli, UnknownOrRepeatedOptionIsNamedInOneLine)
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, std::string("wheelctl: ") + line + "\n") << args;
     }
+}
+
+// What a word means decides, not how it is spelt: "--" ends the options, a
+// number is read by value, and a file name must name something.
+TEST(UsageCli, ArgumentsAreReadByWhatTheyMean)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(::testing::TempDir()) / "usage-cli";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string sample = std::string(std::getenv("WHEEL_SOURCE_DIR")) + "/res/samples/wheel-sample.png";
+    const fs::path dashed = dir / "-dashed.png";
+    fs::copy_file(sample, dashed);
+    auto frame = [&](const std::string& args) {
+        const CliResult r = RunWheelctl("convert --frame - " + args, true);
+        EXPECT_EQ(r.status, 0) << args << r.err;
+        return r.out;
+    };
+    const std::string plain = frame(Quote(sample) + " --rotate 90 --threshold 120");
+    EXPECT_EQ(plain.size(), 492u);
+    EXPECT_EQ(frame(Quote(sample) + " --rotate 0090 --threshold=0120"), plain);
+    EXPECT_EQ(frame("--rotate 90 --threshold 120 -- " + Quote(dashed.string())), plain);
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"convert " + Quote(sample) + " --frame ''", "--frame: empty file name"},
+        {"download " + Quote(sample) + " --slots 1 --transcript=", "--transcript: empty file name"},
+        {"convert " + Quote(sample) + " --preview", "--preview needs a value: --preview FILE (see wheelctl convert --help)"},
+        {"convert " + Quote(sample) + " --rotate 00450", "--rotate takes 0, 90, 180 or 270 (degrees clockwise)"},
+        {"convert " + Quote(sample) + " --threshold 99999999999999999999", "--threshold takes auto or a whole number from 0 to 254"},
+        {"slots --save-set -", "--save-set: a picture set is a file and its pictures beside it, not a stream: name a file"},
+    };
+    for (const auto& [args, line] : cases) {
+        const CliResult r = RunWheelctl("--simulate " + args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, "wheelctl: " + line + "\n") << args;
+    }
+    EXPECT_EQ(RunWheelctl("--simulate download " + Quote(sample) + " --slots 01,020").status, 0);
+
+    // A name with control characters still takes one line of `slots`.
+    const fs::path odd = dir / "tab\there\nnewline\\.png";
+    fs::copy_file(sample, odd);
+    ASSERT_EQ(RunWheelctl("--simulate download " + Quote(odd.string()) + " --slots 3").status, 0);
+    const CliResult slots = RunWheelctl("--simulate slots", true);
+    EXPECT_EQ(std::count(slots.out.begin(), slots.out.end(), '\n'), 20) << slots.out;
+    EXPECT_NE(slots.out.find("\ttab\\there\\nnewline\\\\.png\t"), std::string::npos) << slots.out;
 }
 
 TEST(UsageCli, EditorLinesFollowLangAndTheSystemLanguage)

@@ -12,4 +12,9 @@ expect() {  # expect "CANDIDATES" WORD...
 expect "calibrate convert download download-set factory-reset list slots help" wheelctl ''
 expect "on off" wheelctl download p.png --48 ''
 expect "--left" wheelctl --simulate calibrate --angle 5 --le
+expect "0 90 180 270" wheelctl download p.png --slots 1 --rotate ''
+expect "stretch fit crop" wheelctl convert p.png --fit ''
+expect "en zh" wheelctl --lang ''
+expect "" wheelctl calibrate --angle ''
+expect "--block" wheelctl convert p.png --frame /dev/null --b
 exit $status

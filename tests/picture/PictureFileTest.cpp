@@ -57,7 +57,7 @@ TEST_F(PictureFileTest, LoadsEachFormatAsTheDecoderDoes)
     for (const std::string ext : {".png", ".jpg", ".bmp"}) {
         const std::string path = WriteBytes("p" + ext, Encode(ext, drawing));
         const wheel::LoadResult result = wheel::LoadPicture(path);
-        ASSERT_TRUE(result) << ext << " " << wheel::LoadErrorTextEnglish(result.error);
+        ASSERT_TRUE(result) << ext << " " << wheel::LoadErrorText(result.error);
         EXPECT_EQ(result.picture.work.size(), cv::Size(312, 312));
         EXPECT_EQ(result.picture.work.type(), CV_8UC1);
         EXPECT_EQ(result.picture.original.type(), CV_8UC3);
@@ -97,7 +97,7 @@ TEST_F(PictureFileTest, JpegStandsAsItsExifOrientationSays)
     jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
 
     const wheel::LoadResult upright = wheel::LoadPicture(WriteBytes("rotated.jpg", jpeg));
-    ASSERT_TRUE(upright) << wheel::LoadErrorTextEnglish(upright.error);
+    ASSERT_TRUE(upright) << wheel::LoadErrorText(upright.error);
     EXPECT_EQ(upright.picture.work.at<uchar>(39, 273), 0);  // now the top-right corner
     EXPECT_EQ(upright.picture.work.at<uchar>(39, 39), 255);
     EXPECT_EQ(upright.picture.work.at<uchar>(273, 273), 255);

@@ -193,10 +193,21 @@ TEST_F(WindowProtocol, ALightGoneWithoutNewsEndsTheDownloadAndIsFoundAgain)
 
 TEST_F(WindowProtocol, CalibrationReplacesTheLogAndFactoryResetFillsEverySlot)
 {
+    // A calibration is an operation like a download for the other windows,
+    // though it leaves the buttons as they are.
+    std::vector<bool> told;
+    QObject::connect(device, &CDeviceOperations::operationChanged, [&](bool running) { told.push_back(running); });
+    wheel::SimulatedWheelLight::Faults slow;
+    slow.latency = std::chrono::milliseconds(30);
+    device->Simulated()->SetFaults(slow);
     Find<QLineEdit>("editAngle")->setText(" 45");
     QTest::mouseClick(Find<QRadioButton>("radLeft"), Qt::LeftButton);
     Click("btnCalibrate");
-    ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("风火轮位置校准成功!")); }));
+    EXPECT_TRUE(device->OperationRunning());
+    EXPECT_TRUE(OperationButtonsEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("风火轮位置校准成功!")) && !device->OperationRunning(); }));
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    device->Simulated()->SetFaults({});
     QTest::qWait(20);
     const QString log = Find<QPlainTextEdit>("editLog")->toPlainText();
     EXPECT_TRUE(log.startsWith(U("您需要调整的角度是: 45  向左调整！"))) << log.toStdString();
@@ -219,13 +230,13 @@ TEST_F(WindowProtocol, CalibrationReplacesTheLogAndFactoryResetFillsEverySlot)
 // the slot it was writing unknown.
 TEST_F(WindowProtocol, DownloadsKeepTheRecordOfTheSlots)
 {
-    QFile::remove(window->RecordPath());
+    QFile::remove(window->Device()->RecordPath());
     Click("btnFactoryReset");
     const auto recorded = [&](int box, const char* name) {
-        return WaitUntil([&] { return wheel::ReadRecord(window->RecordPath()).Box(box).name == U(name); });
+        return WaitUntil([&] { return wheel::ReadRecord(window->Device()->RecordPath()).Box(box).name == U(name); });
     };
     ASSERT_TRUE(recorded(20, "出厂图片"));
-    wheel::WheelRecord record = wheel::ReadRecord(window->RecordPath());
+    wheel::WheelRecord record = wheel::ReadRecord(window->Device()->RecordPath());
     for (int box = 1; box <= 20; ++box) {
         ASSERT_TRUE(record.Box(box).Holds()) << box;
         EXPECT_EQ(record.Box(box).name, U("出厂图片"));
@@ -241,7 +252,7 @@ TEST_F(WindowProtocol, DownloadsKeepTheRecordOfTheSlots)
     Click("btnDownload");
     ASSERT_TRUE(WaitUntil([&] { return BoxShown(U("下载失败，USB被拔出!")); }));
     ASSERT_TRUE(recorded(2, "ring.png"));
-    record = wheel::ReadRecord(window->RecordPath());
+    record = wheel::ReadRecord(window->Device()->RecordPath());
     EXPECT_EQ(record.Box(2).block, *device->Simulated()->Slot(2));
     EXPECT_FALSE(record.Box(3).known);
     EXPECT_EQ(record.Box(4).name, U("出厂图片"));
@@ -252,7 +263,7 @@ TEST_F(WindowProtocol, DownloadsKeepTheRecordOfTheSlots)
     wheel::WheelFrame frame{};
     frame.fill(0x5A);
     const auto pictures = wheel::PlanPictures({{5, frame}}, 1);
-    ASSERT_TRUE(window->DownloadPictures(pictures, {{{5, wheel::PictureName::OfFile(U("/sets/five.png"))}}, {}}));
+    ASSERT_TRUE(window->Device()->DownloadPictures(pictures, {{{5, wheel::PictureName::OfFile(U("/sets/five.png"))}}, {}}));
     ASSERT_TRUE(recorded(5, "five.png"));
     EXPECT_EQ(*device->Simulated()->Slot(5), pictures[0].block);
 }
