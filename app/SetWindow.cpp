@@ -31,7 +31,6 @@ CSetWindow::CSetWindow(CDeviceOperations& device, QWidget* parent)
 {
     setObjectName(QStringLiteral("setWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    m_recordPreviews.setMaxThreadCount(1);
     BuildControls();
 
     connect(&m_device, &CDeviceOperations::operationChanged, this, &CSetWindow::OnOperationChanged);
@@ -48,8 +47,7 @@ CSetWindow::~CSetWindow()
 {
     // The workers' results are posted to this window: none may come after.
     m_loader.reset();
-    m_recordPreviews.clear();
-    m_recordPreviews.waitForDone();
+    m_recordPreviews.Cancel();
 }
 
 void CSetWindow::BuildControls()

@@ -13,9 +13,9 @@
 #include "sets/CellLoader.h"
 #include "sets/SetDocument.h"
 #include "sets/SetDownload.h"
+#include "sets/WorkQueue.h"
 
 #include <QImage>
-#include <QThreadPool>
 #include <QWidget>
 
 #include <array>
@@ -130,7 +130,6 @@ private:
         QString tip;
     };
     std::array<OnWheel, wheel::kSlotBoxes> m_onWheel;  // what the cells show of the record
-    std::uint64_t m_nRecordGeneration = 0;
     std::uint64_t m_nGeneration = 0;
     CAdjustmentsDlg* m_adjustments = nullptr;  // made when first asked for
     int m_nAdjustedBox = 0;                    // the cell it edits; 0 for none
@@ -154,6 +153,6 @@ private:
     QString m_strSaved;  // the status after "把轮上的图片存为图片组…"
 
     // The workers post their results to this window: they stop before the rest goes.
-    QThreadPool m_recordPreviews;  // one thread: the previews of what the wheel holds
+    wheel::WorkQueue m_recordPreviews{1};  // the previews of what the wheel holds
     std::unique_ptr<wheel::CellLoader> m_loader;
 };

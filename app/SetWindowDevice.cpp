@@ -14,7 +14,8 @@
 #include "dialogs/Dialogs.h"
 #include "picture/PictureFile.h"
 #include "protocol/ProtocolView.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 #include "texts/Language.h"
 #include "texts/ShownText.h"
 
@@ -100,7 +101,6 @@ void CSetWindow::UpdateState()
 void CSetWindow::RefreshRecord()
 {
     const wheel::WheelRecord record = wheel::ReadRecord(m_device.RecordPath());
-    const std::uint64_t generation = ++m_nRecordGeneration;
     std::vector<std::pair<int, wheel::TransferBlock>> changed;
     for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
         const wheel::RecordedSlot& slot = record.Box(box);
@@ -119,28 +119,35 @@ void CSetWindow::RefreshRecord()
         else
             changed.emplace_back(box, slot.block);
     }
-    if (changed.empty())
+    if (changed.empty()) {
+        m_recordPreviews.Cancel();
         return;
+    }
     // A preview costs a few milliseconds, twenty of them too long for the
-    // window's thread: they are drawn on a thread of their own and each shown
-    // when it is ready, unless the record changed again meanwhile.
+    // window's thread: they are drawn on a thread of their own, as the cells
+    // are, each at the screen's pixels, and each shown when it is ready unless
+    // the record changed again.
     const int side = DevicePixels(CSetCell::kOnWheelSide);
-    m_recordPreviews.start([this, generation, changed, side] {
-        for (const auto& [box, block] : changed) {
-            const QImage image = MatToQImage(wheel::RecordedPreview(block, side));
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, box, block, image] {
-                    if (generation != m_nRecordGeneration)
-                        return;
-                    OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
-                    shown.block = block;
-                    shown.image = image;
-                    Cell(box)->ShowOnWheel(image, shown.name, shown.tip);
-                },
-                Qt::QueuedConnection);
-        }
-    });
+    std::vector<wheel::WorkQueue::Task> tasks;
+    for (const auto& [box, block] : changed) {
+        tasks.push_back([this, box = box, block = block, side](std::uint64_t generation) {
+            QImage image = MatToQImage(wheel::RecordedPreview(block, side));
+            return std::function<void()>([this, generation, box, block, image = std::move(image)] {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, box, block, image] {
+                        if (generation != m_recordPreviews.Generation())
+                            return;
+                        OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
+                        shown.block = block;
+                        shown.image = image;
+                        Cell(box)->ShowOnWheel(image, shown.name, shown.tip);
+                    },
+                    Qt::QueuedConnection);
+            });
+        });
+    }
+    m_recordPreviews.Start(std::move(tasks));
 }
 
 void CSetWindow::OnSaveRecordAsSet()

@@ -6,6 +6,7 @@
 #include "app/AppTexts.h"
 #include "app/SetTexts.h"
 #include "dialogs/Dialogs.h"
+#include "sets/SetFile.h"
 #include "texts/ShownText.h"
 
 #include <QCloseEvent>

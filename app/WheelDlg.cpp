@@ -14,6 +14,7 @@
 #include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
+#include "io/LocalPath.h"
 #include "picture/PictureFile.h"
 #include "picture/RenderWheel.h"
 #include "protocol/SlotHelpDlg.h"
@@ -25,7 +26,6 @@
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -306,7 +306,7 @@ bool CWheelDlg::LoadPictureFile(const QString& path)
     // The full-size grey picture stays, so that the picture can be adjusted.
     wheel::LoadOptions options;
     options.keepGray = true;
-    wheel::LoadResult result = wheel::LoadPicture(QFile::encodeName(path).toStdString(), options);
+    wheel::LoadResult result = wheel::LoadPicture(wheel::LocalPath(path), options);
     if (!result) {
         wheel::MessageBox::Show(this,
                                 QStringLiteral("无法打开图片“%1”：%2")

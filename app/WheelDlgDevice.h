@@ -12,7 +12,7 @@
 #include "app/DeviceOperations.h"
 #include "protocol/ProtocolView.h"
 #include "protocol/WheelProtocol.h"
-#include "sets/RecordWriter.h"
+#include "record/RecordWriter.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 

@@ -14,14 +14,14 @@
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/TemplateLayout.h"
-#include "picture/OutputFile.h"
+#include "io/LocalPath.h"
+#include "io/OutputFile.h"
 #include "texts/ShownText.h"
 
 #include "ui_main.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QScreen>
@@ -168,7 +168,7 @@ void CWheelDlg::OnExportPreview()
     wheel::OutputError error;
     if (png.isEmpty()) {
         error.reason = "PNG encoding failed";
-    } else if (wheel::WriteOutputFile(QFile::encodeName(path).toStdString(),
+    } else if (wheel::WriteOutputFile(wheel::LocalPath(path),
                                       {reinterpret_cast<const std::uint8_t*>(png.constData()), std::size_t(png.size())},
                                       &error)) {
         return;

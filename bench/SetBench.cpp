@@ -7,7 +7,7 @@
 #include "bench/BenchPhotos.h"
 #include "protocol/FactoryPictures.h"
 #include "sets/CellLoader.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
 
 #include <benchmark/benchmark.h>
 #include <opencv2/imgcodecs.hpp>

@@ -3,8 +3,8 @@
 #include "cli/AdjustmentOptions.h"
 #include "cli/Command.h"
 
+#include "io/OutputFile.h"
 #include "picture/Codecs.h"
-#include "picture/OutputFile.h"
 #include "picture/PictureFile.h"
 #include "picture/WheelPicture.h"
 

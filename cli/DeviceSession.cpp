@@ -1,7 +1,7 @@
 #include "cli/DeviceSession.h"
 
 #include "cli/Backend.h"
-#include "picture/OutputFile.h"
+#include "io/OutputFile.h"
 #include "usb/HotplugMonitor.h"
 
 #include <QCoreApplication>

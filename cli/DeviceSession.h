@@ -6,7 +6,7 @@
 
 #include "cli/Command.h"
 #include "protocol/WheelProtocol.h"
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 #include "usb/HidBackend.h"
 #include "usb/UsbLink.h"
 

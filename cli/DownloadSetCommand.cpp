@@ -4,10 +4,11 @@
 #include "cli/Command.h"
 #include "cli/DeviceSession.h"
 
+#include "io/LocalPath.h"
 #include "sets/CellLoader.h"
 #include "sets/SetDownload.h"
+#include "sets/SetFile.h"
 
-#include <QFile>
 
 #include <iostream>
 
@@ -21,7 +22,7 @@ int RunDownloadSet(const Context& context)
     if (args.size() != 1)
         return Fail("download-set takes one picture set file (see wheelctl download-set --help)", 2);
 
-    const QString path = QFile::decodeName(args[0].c_str());
+    const QString path = wheel::FromLocalPath(args[0]);
     wheel::SetFileError error;
     const std::optional<wheel::PictureSet> set = wheel::ReadSetFile(path, &error);
     if (!set)
@@ -42,7 +43,7 @@ int RunDownloadSet(const Context& context)
     for (int box : download.skipped) {
         const auto& rendering = rendered.at(static_cast<std::size_t>(box - 1));
         Fail(args[0] + ": box " + std::to_string(box) + " is skipped: "
-             + QFile::encodeName(set->Cell(box)->picture).toStdString() + ": "
+             + wheel::LocalPath(set->Cell(box)->picture) + ": "
              + English(wheel::LoadErrorText(rendering ? rendering->error : wheel::LoadError::DecodeFailed)));
     }
     if (download.pictures.empty())

@@ -4,7 +4,7 @@
 #include "cli/Command.h"
 #include "cli/DeviceSession.h"
 
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 
 namespace wheelctl {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "cli/Command.h"
 
-#include "picture/OutputFile.h"
+#include "io/OutputFile.h"
 
 #include <atomic>
 #include <iostream>

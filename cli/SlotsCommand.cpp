@@ -2,10 +2,9 @@
 
 #include "cli/Command.h"
 
-#include "sets/RecordSet.h"
-#include "sets/WheelRecord.h"
-
-#include <QFile>
+#include "io/LocalPath.h"
+#include "record/WheelRecord.h"
+#include "sets/RecordAsSet.h"
 
 #include <iostream>
 
@@ -48,10 +47,10 @@ int RunSlots(const Context& context)
     QString problem;
     const wheel::WheelRecord record = wheel::ReadRecord(recordPath, &problem);
     if (!problem.isEmpty())
-        Fail(QFile::encodeName(recordPath).toStdString() + ": " + problem.toStdString() + "; every slot counts as unknown");
+        Fail(wheel::LocalPath(recordPath) + ": " + problem.toStdString() + "; every slot counts as unknown");
 
     if (setPath) {
-        const QString path = QFile::decodeName(setPath->c_str());
+        const QString path = wheel::FromLocalPath(*setPath);
         switch (wheel::SaveRecordAsSet(record, path, &problem)) {
         case wheel::RecordSetResult::Saved:
             Messages() << "wrote the picture set of the slots the record knows to " << *setPath << "\n";

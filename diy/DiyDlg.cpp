@@ -7,10 +7,10 @@
 #include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/TemplateLayout.h"
+#include "io/LocalPath.h"
 #include "picture/Codecs.h"
 #include "ui_DiyDlg.h"
 
-#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
@@ -150,7 +150,7 @@ void CDiyDlg::OnSaveNow()
     if (!m_strPath.isEmpty() && !m_canvas->SaveBitmapFile(m_strPath))
         return;
     m_editText->setText(QString());
-    m_pImage = wheel::codecs::Read(QFile::encodeName(m_strPath).toStdString(), cv::IMREAD_COLOR);
+    m_pImage = wheel::codecs::Read(wheel::LocalPath(m_strPath), cv::IMREAD_COLOR);
     if (!m_pImage.empty())
         ShowImage(m_pImage);
     OnInitDialog();

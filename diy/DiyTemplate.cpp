@@ -2,13 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "io/LocalPath.h"
+#include "io/OutputFile.h"
 #include "picture/Codecs.h"
-#include "picture/OutputFile.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -60,7 +60,7 @@ bool SaveFileAtomically(const QString& path, const char* data, qint64 size, QStr
 {
     OutputError failure;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
-    if (!WriteOutputFile(QFile::encodeName(path).toStdString(), {bytes, std::size_t(size)}, &failure)) {
+    if (!WriteOutputFile(wheel::LocalPath(path), {bytes, std::size_t(size)}, &failure)) {
         if (error)
             *error = QString::fromLocal8Bit(failure.reason.c_str());
         return false;

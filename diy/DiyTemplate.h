@@ -29,7 +29,7 @@ cv::Mat MakeDiyTemplate();
 bool WriteDiyTemplate(const QString& path, QString* error = nullptr);
 
 // Writes `bytes` to `path` as every output of the editor is written
-// (picture/OutputFile.h): through a temporary and a rename, keeping a
+// (io/OutputFile.h): through a temporary and a rename, keeping a
 // symlink, the file's permissions and owner; a device or FIFO in place.
 bool SaveFileAtomically(const QString& path, const char* data, qint64 size, QString* error = nullptr);
 

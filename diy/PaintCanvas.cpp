@@ -6,9 +6,9 @@
 #include "dialogs/Fonts.h"
 #include "dialogs/Contrast.h"
 #include "dialogs/Dialogs.h"
+#include "io/LocalPath.h"
 #include "texts/AppTitle.h"
 
-#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -112,7 +112,7 @@ QFont CPaintCanvas::TextFont() const
 bool CPaintCanvas::LoadBitmapFile(const QString& path, int* pnCapacity)
 {
     bmp::BmpImage image;
-    bmp::BmpError error = bmp::ReadBmpFile(QFile::encodeName(path).toStdString(), image);
+    bmp::BmpError error = bmp::ReadBmpFile(wheel::LocalPath(path), image);
     QImage picture;
     QImage offscreen;
     if (error == bmp::BmpError::None) {

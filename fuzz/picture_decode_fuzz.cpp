@@ -2,7 +2,7 @@
 // PNG decoders with their longjmp error paths, the EXIF reader and the
 // run-length check in front of OpenCV's BMP reader. Every input must end in
 // a picture or a refusal, never in a crash, a leak or an overrun.
-#include "picture/ExifOrientation.h"
+#include "picture/internal/ExifOrientation.h"
 #include "picture/PictureDecode.h"
 
 #include <opencv2/imgcodecs.hpp>

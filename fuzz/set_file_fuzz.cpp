@@ -1,7 +1,7 @@
 // The picture set reader on arbitrary bytes: a refusal must be clean, and a
 // set it accepts must be written and read back with the same boxes and
 // adjustments.
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 
 #include <cstddef>
 #include <cstdint>

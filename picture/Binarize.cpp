@@ -34,6 +34,17 @@ int OtsuThreshold(const cv::Mat& image)
     const int n = bytes.cols * bytes.rows;
     float hist[256];
     Histogram(bytes, hist);
+    // Only a split that leaves both classes some pixels competes: from the
+    // first grey value present up to, not including, the last one. Past the
+    // last value the dark class's weight is 1 only up to rounding, the
+    // variance is rounding noise over almost nothing, and if it won, every
+    // pixel would become dark.
+    int first = 0;
+    while (first < 256 && hist[first] == 0.0f)
+        ++first;
+    int last = 255;
+    while (last > first && hist[last] == 0.0f)
+        --last;
     for (float& h : hist)
         h /= static_cast<float>(n);
 
@@ -52,7 +63,7 @@ int OtsuThreshold(const cv::Mat& image)
         mu += static_cast<float>(k) * hist[k];
         const double t = meanTotal * w - mu;
         const double sigma = t * t / w / (1.0 - w);
-        if (sigma > best) {  // NaN never wins
+        if (k >= first && k < last && sigma > best) {
             best = static_cast<float>(sigma);
             threshold = k;
         }

@@ -6,6 +6,8 @@ namespace wheel {
 // Otsu's global threshold over the image's bytes (all channels), in place:
 // bytes at or below the threshold become 0, the others 255. Returns the
 // threshold (20 when no split beats the others, e.g. a single grey value).
+// Only thresholds that leave both classes non-empty compete, so a picture of
+// two or more grey values always keeps its lightest ones light.
 int BinarizeOtsu(cv::Mat& image);
 
 // The threshold BinarizeOtsu would choose, leaving the image as it is. The

@@ -1,4 +1,4 @@
-#include "picture/ExifOrientation.h"
+#include "picture/internal/ExifOrientation.h"
 
 #include <opencv2/core.hpp>
 

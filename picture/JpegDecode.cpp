@@ -1,6 +1,6 @@
-#include "picture/JpegDecode.h"
+#include "picture/internal/JpegDecode.h"
 
-#include "picture/ExifOrientation.h"
+#include "picture/internal/ExifOrientation.h"
 
 #include <algorithm>
 #include <csetjmp>

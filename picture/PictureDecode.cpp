@@ -1,8 +1,9 @@
 #include "picture/PictureDecode.h"
 
+#include "io/ReadFile.h"
 #include "picture/Codecs.h"
-#include "picture/JpegDecode.h"
-#include "picture/PngDecode.h"
+#include "picture/internal/JpegDecode.h"
+#include "picture/internal/PngDecode.h"
 
 #include <opencv2/imgcodecs.hpp>  // the IMREAD_ flags only
 #include <opencv2/imgproc.hpp>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -20,22 +22,6 @@ namespace {
 std::uint32_t Le32(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes.resize(std::size_t(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    std::fclose(f);
-    return ok;
 }
 
 // Whether run-length coded rows reach the picture's end (an end-of-bitmap
@@ -101,10 +87,12 @@ DecodedPicture DecodeBmp(const std::string& path, int flags)
         std::fclose(f);
     const std::uint32_t compression = haveHead && Le32(head + 14) >= 40 ? Le32(head + 30) : 0;
     if (compression == 1 || compression == 2) {
-        if (!ReadWholeFile(path, bytes)) {
+        ReadResult read = ReadFile(path, std::numeric_limits<std::uint64_t>::max());
+        if (!read) {
             result.error = LoadError::Unreadable;
             return result;
         }
+        bytes = std::move(read.bytes);
         const std::int64_t width = std::int32_t(Le32(head + 18));
         const std::int64_t height = std::abs(std::int64_t(std::int32_t(Le32(head + 22))));
         const std::uint32_t offBits = Le32(head + 10);

@@ -3,7 +3,7 @@
 // verdict (picture/PictureDecode.h); here only what a header promises and
 // the file size can settle is checked.
 
-#include "picture/PictureFile.h"
+#include "picture/PictureProbe.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "picture/PngDecode.h"
+#include "picture/internal/PngDecode.h"
 
-#include "picture/ExifOrientation.h"
+#include "picture/internal/ExifOrientation.h"
 
 #include <png.h>
 

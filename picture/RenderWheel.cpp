@@ -3,7 +3,9 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace wheel {
 
@@ -26,6 +28,24 @@ bool IsLight(const cv::Mat& work, cv::Point p)
 void DrawRim(cv::Mat& preview)
 {
     cv::circle(preview, cv::Point(kCentre, kCentre), kCentre, kRed, 1, cv::LINE_8, 0);
+}
+
+// The entry whose ray is nearest to each whole degree.
+std::array<int, 360> NearestEntries()
+{
+    std::array<int, 360> nearest{};
+    for (int d = 0; d < 360; ++d) {
+        int best = 360;
+        for (int k = 0; k < kColumns; ++k) {
+            const int apart = std::abs(EntryAngle(k) - d);
+            const int distance = std::min(apart, 360 - apart);
+            if (distance < best) {
+                best = distance;
+                nearest[static_cast<std::size_t>(d)] = k;
+            }
+        }
+    }
+    return nearest;
 }
 
 // The preview's 360 x 48 dots in drawing order: where each one goes on the
@@ -56,11 +76,6 @@ cv::Point SamplePoint(double radius, int degrees)
     return {x, y};
 }
 
-int EntryAngle(int entry)
-{
-    return (360 * (kColumns - 1 - entry)) / kColumns;
-}
-
 cv::Mat MakeBlankPreview()
 {
     cv::Mat preview(kWorkSize, kWorkSize, CV_8UC3, kWhite);
@@ -72,18 +87,50 @@ void RenderFrame(const cv::Mat& work, WheelFrame& frame)
 {
     CV_Assert(work.type() == CV_8UC1 && work.rows == kWorkSize && work.cols == kWorkSize);
     for (int c = kColumns - 1; c >= 0; --c) {
-        const int degrees = (360 * c) / kColumns;
+        const int degrees = ColumnAngle(c);
         std::uint8_t groups[3] = {0, 0, 0};
         for (int j = 0; j < kLeds; ++j) {
-            const cv::Point p = SamplePoint(155.0 - 4.5 * j, degrees);
+            const cv::Point p = SamplePoint(LedRadius(j), degrees);
             if (IsLight(work, p))
                 groups[j / 8] |= static_cast<std::uint8_t>(1u << (j % 8));
         }
-        const int k = kColumns - 1 - c;
+        const int k = EntryOfColumn(c);
         frame[3 * k + 0] = groups[0];
         frame[3 * k + 1] = groups[1];
         frame[3 * k + 2] = groups[2];
     }
+}
+
+cv::Mat PictureOfFrame(const WheelFrame& frame)
+{
+    static const std::array<int, 360> nearest = NearestEntries();
+    cv::Mat picture(kWorkSize, kWorkSize, CV_8UC1, cv::Scalar(255));
+    for (int y = 0; y < kWorkSize; ++y) {
+        auto* row = picture.ptr<std::uint8_t>(y);
+        for (int x = 0; x < kWorkSize; ++x) {
+            // A sample at (x, y) is a point inside this pixel: its centre
+            // stands for it.
+            const double dx = x + 0.5 - kCentre;
+            const double dy = kCentre - (y + 0.5);
+            const long led = std::lround((kOuterRadius - std::hypot(dx, dy)) / kLedSpacing);
+            if (led < 0 || led >= kLeds)
+                continue;  // outside the LEDs' ring: unlit
+            double degrees = std::atan2(dx, dy) * 180.0 / M_PI;
+            if (degrees < 0)
+                degrees += 360.0;
+            const int d = static_cast<int>(std::lround(degrees)) % 360;
+            row[x] = LedIsLight(frame, nearest[static_cast<std::size_t>(d)], static_cast<int>(led)) ? 255 : 0;
+        }
+    }
+    // The pixels the conversion samples, exactly; no two LEDs share one.
+    for (int c = 0; c < kColumns; ++c) {
+        const int entry = EntryOfColumn(c);
+        for (int j = 0; j < kLeds; ++j) {
+            const cv::Point p = SamplePoint(LedRadius(j), ColumnAngle(c));
+            picture.at<std::uint8_t>(p.y, p.x) = LedIsLight(frame, entry, j) ? 255 : 0;
+        }
+    }
+    return picture;
 }
 
 void RenderPreview(const cv::Mat& work, cv::Mat& preview)

@@ -3,26 +3,34 @@
 // WheelFrame that the wheel light shows.
 
 #include "picture/WheelFrame.h"
+#include "picture/WheelGeometry.h"
 
 #include <opencv2/core.hpp>
 
 namespace wheel {
 
-inline constexpr int kWorkSize = 312;
-inline constexpr int kCentre = 156;
 inline constexpr int kLightAbove = 50;  // a sample is light when its value is > 50
 
 // The point sampled at radius r and whole-degree angle (clockwise from up).
 cv::Point SamplePoint(double radius, int degrees);
 
 // Angle in degrees of the ray shown by column entry k.
-int EntryAngle(int entry);
+constexpr int EntryAngle(int entry)
+{
+    return ColumnAngle(EntryOfColumn(entry));
+}
 
 // A white 312 x 312 BGR image with the red rim; what the preview starts as.
 cv::Mat MakeBlankPreview();
 
 // Fills `frame` from `work` (312 x 312, 8-bit, one channel).
 void RenderFrame(const cv::Mat& work, WheelFrame& frame);
+
+// The inverse: a 312 x 312 grey picture (0 and 255) that RenderFrame turns
+// into `frame` exactly: every LED's sample point holds its bit, and every
+// other pixel the bit of the LED nearest to it, so that the picture looks as
+// the wheel shows it.
+cv::Mat PictureOfFrame(const WheelFrame& frame);
 
 // Draws the 360 x 48 preview dots of `work` onto `preview` and redraws the rim.
 void RenderPreview(const cv::Mat& work, cv::Mat& preview);

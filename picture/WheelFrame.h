@@ -2,14 +2,15 @@
 // The wheel's picture formats: the 164 x 24 column bit image and the
 // 496-byte block that carries one picture to the wheel light.
 
+#include "picture/WheelGeometry.h"
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace wheel {
 
-inline constexpr int kColumns = 164;       // columns per turn
-inline constexpr int kLeds = 24;           // LEDs along the radius, 0 outermost
 inline constexpr std::size_t kFrameBytes = 492;
 inline constexpr std::size_t kBlockBytes = 496;
 inline constexpr std::size_t kChunkBytes = 62;
@@ -18,6 +19,19 @@ inline constexpr int kChunksPerBlock = 8;
 // Entry k (3 bytes) holds LEDs 0-7, 8-15, 16-23; LED n of a group in bit n.
 // A bit is 1 where the picture is light.
 using WheelFrame = std::array<std::uint8_t, kFrameBytes>;
+
+// Whether LED `led` of column entry `entry` is light (unlit on the wheel).
+inline bool LedIsLight(const WheelFrame& frame, int entry, int led)
+{
+    return (frame[static_cast<std::size_t>(3 * entry + led / 8)] >> (led % 8)) & 1;
+}
+
+inline void SetLedLight(WheelFrame& frame, int entry, int led, bool light)
+{
+    std::uint8_t& byte = frame[static_cast<std::size_t>(3 * entry + led / 8)];
+    const auto bit = static_cast<std::uint8_t>(1u << (led % 8));
+    byte = light ? static_cast<std::uint8_t>(byte | bit) : static_cast<std::uint8_t>(byte & ~bit);
+}
 
 // Trailer offsets inside a TransferBlock.
 inline constexpr std::size_t kTrailerMode = 492;       // 48-picture mode flag
@@ -44,6 +58,14 @@ inline TransferBlock MakeTransferBlock(const WheelFrame& frame, std::uint8_t mod
     block[kTrailerDirection] = 0xAA;
     block[kTrailerSteps] = 0xAA;
     return block;
+}
+
+// The frame a block carries: its first 492 bytes.
+inline WheelFrame FrameOfBlock(const TransferBlock& block)
+{
+    WheelFrame frame{};
+    std::copy_n(block.begin(), kFrameBytes, frame.begin());
+    return frame;
 }
 
 } // namespace wheel

@@ -84,9 +84,7 @@ WheelPicture::RenderResult WheelPicture::RenderWheel(std::uint8_t mode48)
 
 WheelFrame WheelPicture::Frame() const
 {
-    WheelFrame frame{};
-    std::copy_n(m_transferBlock.begin(), kFrameBytes, frame.begin());
-    return frame;
+    return FrameOfBlock(m_transferBlock);
 }
 
 } // namespace wheel

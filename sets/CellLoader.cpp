@@ -1,91 +1,45 @@
 #include "sets/CellLoader.h"
 
-#include <algorithm>
+#include <memory>
 
 namespace wheel {
 
 CellLoader::CellLoader(int threads)
-    : m_nThreads(threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())))
+    : m_queue(threads)
 {
 }
 
-CellLoader::~CellLoader()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_bStopping = true;
-        m_jobs.clear();
-        ++m_nGeneration;
-    }
-    m_wake.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
-}
+CellLoader::~CellLoader() = default;
 
 std::uint64_t CellLoader::Start(const PictureSet& set, Ready ready, int previewSize)
 {
-    std::uint64_t generation;
-    {
-        std::lock_guard lock(m_mutex);
-        generation = ++m_nGeneration;
-        m_jobs.clear();
-        m_ready = std::move(ready);
-        for (int box = 1; box <= kSlotBoxes; ++box)
-            if (const std::optional<SetCell>& cell = set.Cell(box))
-                m_jobs.push_back({generation, box, *cell, set.mode48, previewSize});
-        const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(m_nThreads), m_jobs.size());
-        while (m_threads.size() < wanted)
-            m_threads.emplace_back([this] { Work(); });
+    const auto shared = std::make_shared<const Ready>(std::move(ready));
+    std::vector<WorkQueue::Task> tasks;
+    for (int box = 1; box <= kSlotBoxes; ++box) {
+        if (const std::optional<SetCell>& cell = set.Cell(box)) {
+            tasks.push_back([shared, box, cell = *cell, mode48 = set.mode48, previewSize](std::uint64_t generation) {
+                CellRendering rendering = RenderCell(cell, mode48, previewSize);
+                return std::function<void()>(
+                    [shared, generation, box, rendering = std::move(rendering)] { (*shared)(generation, box, rendering); });
+            });
+        }
     }
-    m_wake.notify_all();
-    return generation;
+    return m_queue.Start(std::move(tasks));
 }
 
 void CellLoader::Cancel()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_nGeneration;
-        m_jobs.clear();
-        m_ready = nullptr;
-    }
-    m_idle.notify_all();
+    m_queue.Cancel();
 }
 
 std::uint64_t CellLoader::Generation() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_nGeneration;
+    return m_queue.Generation();
 }
 
 bool CellLoader::WaitForIdle(std::chrono::milliseconds timeout)
 {
-    std::unique_lock lock(m_mutex);
-    const std::uint64_t generation = m_nGeneration;
-    // Busy workers of an older generation no longer count: their results are dropped.
-    return m_idle.wait_for(lock, timeout, [&] {
-        return m_nGeneration != generation || (m_jobs.empty() && m_nBusy == 0);
-    });
-}
-
-void CellLoader::Work()
-{
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_bStopping || !m_jobs.empty(); });
-        if (m_bStopping)
-            return;
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
-        ++m_nBusy;
-        lock.unlock();
-        const CellRendering rendering = RenderCell(job.cell, job.mode48, job.previewSize);
-        lock.lock();
-        --m_nBusy;
-        if (job.generation == m_nGeneration && m_ready)
-            m_ready(job.generation, job.box, rendering);
-        m_idle.notify_all();
-    }
+    return m_queue.WaitForIdle(timeout);
 }
 
 } // namespace wheel

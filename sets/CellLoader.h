@@ -5,21 +5,17 @@
 // left of the previous one: its results are no longer handed over.
 //
 // Threads: Start, Cancel, WaitForIdle and the destructor are called from one
-// owner thread. Results come on the worker threads, one at a time, while the
-// loader's lock is held: the callback must be quick (the window posts the
-// result to its own thread) and must not call back into the loader.
+// owner thread. Results come on the worker threads (a WorkQueue), one at a
+// time, while the queue's lock is held: the callback must be quick (the window
+// posts the result to its own thread) and must not call back into the loader.
 
 #include "sets/CellRender.h"
 #include "sets/PictureSet.h"
+#include "sets/WorkQueue.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 namespace wheel {
 
@@ -49,25 +45,7 @@ public:
     bool WaitForIdle(std::chrono::milliseconds timeout);
 
 private:
-    struct Job {
-        std::uint64_t generation = 0;
-        int box = 0;
-        SetCell cell;
-        bool mode48 = true;
-        int previewSize = kCellPreviewSize;
-    };
-    void Work();
-
-    const int m_nThreads;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;  // a job or the end
-    std::condition_variable m_idle;  // a job finished
-    std::deque<Job> m_jobs;
-    int m_nBusy = 0;
-    bool m_bStopping = false;
-    std::uint64_t m_nGeneration = 0;
-    Ready m_ready;
-    std::vector<std::thread> m_threads;  // started with the first set
+    WorkQueue m_queue;
 };
 
 } // namespace wheel

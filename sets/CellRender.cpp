@@ -1,9 +1,9 @@
 #include "sets/CellRender.h"
 
+#include "io/LocalPath.h"
 #include "picture/RenderWheel.h"
 #include "picture/WheelPicture.h"
 
-#include <QFile>
 
 #include <opencv2/imgproc.hpp>
 
@@ -19,7 +19,7 @@ CellRendering Render(const SetCell& cell, bool mode48, int previewSize)
     LoadOptions options;
     options.wantOriginal = false;  // a cell shows only its round preview
     options.adjustments = cell.adjustments;
-    LoadResult loaded = LoadPicture(QFile::encodeName(cell.picture).toStdString(), options);
+    LoadResult loaded = LoadPicture(wheel::LocalPath(cell.picture), options);
     if (!loaded) {
         rendering.error = loaded.error;
         return rendering;

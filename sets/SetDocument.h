@@ -3,7 +3,7 @@
 // from or saved to, and whether it changed since. The window shows it and
 // turns the user's gestures into these calls; nothing here knows a widget.
 
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 
 #include <QString>
 #include <QStringList>

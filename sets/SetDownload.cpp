@@ -1,7 +1,5 @@
 #include "sets/SetDownload.h"
 
-#include <algorithm>
-
 namespace wheel {
 
 SetDownload PlanSetDownload(const PictureSet& set, const CellRenderings& rendered)
@@ -17,9 +15,7 @@ SetDownload PlanSetDownload(const PictureSet& set, const CellRenderings& rendere
             download.skipped.push_back(box);
             continue;
         }
-        BoxFrame frame{box, {}};
-        std::copy_n(rendering->block.begin(), kFrameBytes, frame.frame.begin());
-        frames.push_back(frame);
+        frames.push_back(BoxFrame{box, FrameOfBlock(rendering->block)});
         download.names.bySlot[SlotNumberForLabel(box)] = PictureName::OfFile(cell->picture);
     }
     download.pictures = PlanPictures(std::move(frames), set.mode48 ? 1 : 0);

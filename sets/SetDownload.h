@@ -3,9 +3,9 @@
 // its pictures are recorded under.
 
 #include "protocol/DownloadList.h"
+#include "record/WheelRecord.h"
 #include "sets/CellRender.h"
 #include "sets/PictureSet.h"
-#include "sets/WheelRecord.h"
 
 #include <array>
 #include <optional>

@@ -1,9 +1,10 @@
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 
-#include "picture/OutputFile.h"
+#include "io/LocalPath.h"
+#include "io/OutputFile.h"
+#include "io/ReadFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -102,35 +103,26 @@ QString SavedPicturePath(const QString& picture, const QDir& folder)
 
 } // namespace
 
-int PictureSet::FilledCount() const
-{
-    int n = 0;
-    for (const auto& cell : cells)
-        n += cell.has_value();
-    return n;
-}
-
 std::optional<PictureSet> ReadSetFile(const QString& path, SetFileError* error)
 {
-    QFile file(path);
-    if (!file.exists()) {
+    // A FIFO or a device named by mistake is neither waited for nor read.
+    const ReadResult read = ReadFile(LocalPath(path), kMaxSetFileBytes);
+    switch (read.failure.error) {
+    case ReadError::None:
+        break;
+    case ReadError::Missing:
         Refuse(error, Reason::Missing);
         return std::nullopt;
-    }
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        Refuse(error, Reason::Unreadable, 0, file.errorString());
-        return std::nullopt;
-    }
-    // A device or a huge file named by mistake is not read to its end.
-    const QByteArray bytes = file.read(kMaxSetFileBytes + 1);
-    if (bytes.size() > kMaxSetFileBytes) {
+    case ReadError::TooLarge:
         Refuse(error, Reason::TooLarge);
         return std::nullopt;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        Refuse(error, Reason::Unreadable, 0, file.errorString());
+    default:
+        Refuse(error, Reason::Unreadable, 0,
+               QString::fromStdString(read.failure.error == ReadError::Unreadable ? SystemReason(read.failure.code)
+                                                                                  : read.failure.Text()));
         return std::nullopt;
     }
+    const QByteArray bytes(reinterpret_cast<const char*>(read.bytes.data()), static_cast<qsizetype>(read.bytes.size()));
     return ParseSetFile(bytes, path, error);
 }
 
@@ -223,7 +215,7 @@ bool WriteSetFile(const PictureSet& set, const QString& path, SetFileError* erro
     const QByteArray bytes = SetFileBytes(set, path);
     OutputError failure;
     const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-    if (!WriteOutputFile(QFile::encodeName(path).toStdString(), data, &failure))
+    if (!WriteOutputFile(LocalPath(path), data, &failure))
         return Refuse(error, Reason::Unwritable, 0, QString::fromStdString(failure.reason));
     if (error)
         *error = {};

@@ -1,6 +1,6 @@
 // Why a set file was refused, in the editor's language and in English.
 
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 
 namespace wheel {
 

@@ -14,8 +14,10 @@
 #include "app/WheelDlg.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/Fonts.h"
+#include "picture/RenderWheel.h"
 #include "protocol/FactoryPictures.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -237,8 +239,7 @@ QString WriteTourSet(const QString& folder, const QString& sample)
 {
     wheel::PictureSet set;
     for (int box = 1; box <= 6; ++box) {
-        wheel::WheelFrame frame{};
-        std::copy_n(wheel::kFactoryPictures.at(std::size_t(3 * box - 2)).begin(), wheel::kFrameBytes, frame.begin());
+        const wheel::WheelFrame frame = wheel::FrameOfBlock(wheel::kFactoryPictures.at(std::size_t(3 * box - 2)));
         const QString path = QDir(folder).filePath(QStringLiteral("built-in-%1.png").arg(box));
         if (!MatToQImage(wheel::PictureOfFrame(frame)).save(path))
             Fail(QStringLiteral("cannot write ") + path);

@@ -1,9 +1,6 @@
 #include "usb/SimulatedWheelLight.h"
 
-#include "picture/RenderWheel.h"
 #include "usb/ReportLink.h"
-
-#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 
@@ -225,28 +222,6 @@ std::optional<TransferBlock> SimulatedWheelLight::Calibration() const
 {
     std::lock_guard lock(m_mutex);
     return m_calibration;
-}
-
-cv::Mat SimulatedWheelLight::RenderSlot(std::uint8_t slot, int dotRadius) const
-{
-    cv::Mat picture(kWorkSize, kWorkSize, CV_8UC3, cv::Scalar(0, 0, 0));
-    const std::optional<TransferBlock> block = Slot(slot);
-    if (!block)
-        return picture;
-    const cv::Vec3b white(255, 255, 255);
-    for (int entry = 0; entry < kColumns; ++entry) {
-        const int degrees = EntryAngle(entry);
-        for (int led = 0; led < kLeds; ++led) {
-            if (!(((*block)[3 * entry + led / 8] >> (led % 8)) & 1))
-                continue;
-            const cv::Point p = SamplePoint(155.0 - 4.5 * led, degrees);
-            if (dotRadius <= 0)
-                picture.at<cv::Vec3b>(p.y, p.x) = white;
-            else
-                cv::circle(picture, p, dotRadius, cv::Scalar(255, 255, 255), cv::FILLED, cv::LINE_8);
-        }
-    }
-    return picture;
 }
 
 std::vector<SimulatedWheelLight::Exchange> SimulatedWheelLight::Transcript() const

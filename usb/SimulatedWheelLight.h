@@ -1,14 +1,12 @@
 #pragma once
 // A wheel light in software: enumerates as 0483:5750, takes output reports,
 // answers each chunk of a block as the device does (0xAA for chunks 0 to 6,
-// 0x44 for chunk 7), keeps the last complete block per slot and can show a
-// slot's picture the way the wheel would. Tests, benchmarks and --simulate use
-// it; its faults let tests play a misbehaving device.
+// 0x44 for chunk 7) and keeps the last complete block per slot. Tests,
+// benchmarks and --simulate use it; its faults let tests play a misbehaving
+// device.
 
 #include "picture/WheelFrame.h"
 #include "usb/HidBackend.h"
-
-#include <opencv2/core.hpp>
 
 #include <array>
 #include <chrono>
@@ -72,11 +70,6 @@ public:
     std::optional<TransferBlock> Slot(std::uint8_t slot) const;
     // The last complete calibration block (trailer marker 0xCC).
     std::optional<TransferBlock> Calibration() const;
-
-    // The slot's picture as the turning wheel shows it: a black 312 x 312
-    // picture with each lit LED drawn as a white dot at the point the
-    // rendering sampled it from. Black without a block.
-    cv::Mat RenderSlot(std::uint8_t slot, int dotRadius = 1) const;
 
     // Every report in and out, in the order they crossed the wire.
     std::vector<Exchange> Transcript() const;

@@ -10,7 +10,7 @@
 #include "app/WheelDlg.h"
 #include "bench/BenchPhotos.h"
 #include "dialogs/Fonts.h"
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,7 +10,8 @@
 #include "app/WheelDlgDevice.h"
 #include "dialogs/Dialogs.h"
 #include "protocol/SlotTable.h"
-#include "sets/RecordSet.h"
+#include "sets/RecordAsSet.h"
+#include "sets/SetFile.h"
 #include "usb/SimulatedWheelLight.h"
 #include "tests/support/WindowTestSupport.h"
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 TEST(BinarizeOtsu, SingleGreyValueKeepsThreshold20)
@@ -68,6 +70,46 @@ TEST(BinarizeOtsu, CountsOfOneValueBeyond2To24StayExact)
     EXPECT_EQ(wheel::OtsuThreshold(image), 0);
     EXPECT_EQ(wheel::BinarizeOtsu(image), 0);
     EXPECT_EQ(cv::countNonZero(image), 4096 * 8192 - 512 * 8192);
+}
+
+// 13 rows of 60 over 87 rows of 200: the normalised histogram sums to just
+// under 1, so past the last grey value the variance is rounding noise over
+// almost nothing. That must not win: the split is between the two values.
+TEST(BinarizeOtsu, TheLightestValuePresentStaysLight)
+{
+    cv::Mat image(100, 100, CV_8UC1, cv::Scalar(200));
+    image.rowRange(0, 13).setTo(60);
+    const int t = wheel::OtsuThreshold(image);
+    EXPECT_GE(t, 60);
+    EXPECT_LT(t, 200);
+    wheel::BinarizeOtsu(image);
+    EXPECT_EQ(cv::countNonZero(image), 87 * 100);
+
+    // Every split of two values, and pictures of a few values in random
+    // amounts: the threshold lies from the darkest value present up to,
+    // not including, the lightest, so both tones remain.
+    for (int rows = 1; rows < 100; ++rows) {
+        cv::Mat two(100, 64, CV_8UC1, cv::Scalar(25));
+        two.rowRange(0, rows).setTo(5);
+        const int split = wheel::OtsuThreshold(two);
+        EXPECT_TRUE(split >= 5 && split < 25) << rows << " rows: " << split;
+    }
+    std::mt19937 random(11);
+    for (int n = 0; n < 300; ++n) {
+        cv::Mat few(1, 20 + static_cast<int>(random() % 400), CV_8UC1);
+        const int values = 2 + static_cast<int>(random() % 4);
+        int lowest = 255, highest = 0;
+        for (int x = 0; x < few.cols; ++x) {
+            const int v = static_cast<int>((x * values / few.cols) * 50 + random() % 40);
+            few.at<uchar>(0, x) = static_cast<uchar>(v);
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+        const int split = wheel::OtsuThreshold(few);
+        if (lowest < highest) {
+            EXPECT_TRUE(split >= lowest && split < highest) << n << ": " << split << " of " << lowest << ".." << highest;
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "picture/Binarize.h"
-#include "picture/OutputFile.h"
 #include "picture/PictureFile.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +69,9 @@ TEST_F(PictureFileTest, LoadsEachFormatAsTheDecoderDoes)
         cv::Mat expected;
         cv::resize(gray, expected, cv::Size(312, 312), 0, 0, cv::INTER_LINEAR);
         EXPECT_EQ(cv::norm(expected, result.picture.work, cv::NORM_INF), 0.0) << ext;
+        // The light ground stays light: the split falls between the drawing's
+        // greys, never past the lightest of them.
+        EXPECT_GT(cv::countNonZero(result.picture.work), 312 * 312 / 3) << ext;
     }
 }
 
@@ -182,23 +184,6 @@ TEST_F(PictureFileTest, CorruptDataInsideACompleteFileIsADecodeFailure)
         png[i] = uchar(i * 37);
     const wheel::LoadResult result = wheel::LoadPicture(WriteBytes("scribbled.png", png));
     EXPECT_EQ(result.error, LoadError::DecodeFailed);
-}
-
-TEST_F(PictureFileTest, AtomicWriteReplacesWholeOrNothing)
-{
-    const std::string path = Path("out.bin");
-    const std::vector<std::uint8_t> first(1000, 1), second(10, 2);
-    ASSERT_TRUE(wheel::WriteOutputFile(path, first));
-    ASSERT_TRUE(wheel::WriteOutputFile(path, second));
-    EXPECT_EQ(fs::file_size(path), 10u);
-
-    wheel::OutputError error;
-    EXPECT_FALSE(wheel::WriteOutputFile(Path("no/such/dir/out.bin"), first, &error));
-    EXPECT_FALSE(error.reason.empty());
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
-        ++files;
-    EXPECT_EQ(files, 1u);  // no temporary file left behind
 }
 
 } // namespace

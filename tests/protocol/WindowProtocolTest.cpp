@@ -7,7 +7,7 @@
 #include "dialogs/Dialogs.h"
 #include "protocol/FactoryPictures.h"
 #include "protocol/SlotHelpDlg.h"
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 #include "usb/SimulatedWheelLight.h"
 
 #include <QApplication>

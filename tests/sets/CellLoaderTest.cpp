@@ -1,9 +1,7 @@
 // The cell loader renders a set's cells on several threads exactly as one
-// thread does, and a set started anew cancels the old one's results; the
-// record writer keeps the record on its own thread, in order.
+// thread does, and a set started anew cancels the old one's results.
 
 #include "sets/CellLoader.h"
-#include "sets/RecordWriter.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -101,30 +99,6 @@ TEST(CellLoader, RendersEveryCellOnThreadsAsOneThreadDoesAndCancels)
     const int afterCancel = late;
     ASSERT_TRUE(loader.WaitForIdle(std::chrono::seconds(60)));
     EXPECT_EQ(late, afterCancel);
-}
-
-TEST(RecordWriter, WritesInOrderOnItsThreadAndFinishesBeforeItGoes)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("record.json"));
-    std::atomic<int> written{0};
-    {
-        wheel::RecordWriter writer(path, [&](const QString& problem) {
-            EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
-            ++written;
-        });
-        wheel::WheelFrame frame{};
-        frame.fill(0x0F);
-        const auto pictures = wheel::PlanPictures({{1, frame}, {20, frame}}, 1);
-        writer.Started({1, 0}, {{}, wheel::PictureName::OfFile(QStringLiteral("/a/b.png"))});
-        // The end comes from the thread that hears the wheel light.
-        std::thread([&] { writer.Ended({{pictures[0]}, {0}}); }).join();
-    }
-    EXPECT_EQ(written, 2);
-    const wheel::WheelRecord record = wheel::ReadRecord(path);
-    EXPECT_TRUE(record.Box(1).Holds());
-    EXPECT_EQ(record.Box(1).name, QStringLiteral("b.png"));
-    EXPECT_FALSE(record.Box(20).known);
 }
 
 } // namespace

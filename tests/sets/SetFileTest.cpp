@@ -2,7 +2,7 @@
 // refused as a whole, and a missing picture is only its cell's problem.
 
 #include "sets/CellRender.h"
-#include "sets/PictureSet.h"
+#include "sets/SetFile.h"
 #include "sets/SetDownload.h"
 
 #include <gtest/gtest.h>

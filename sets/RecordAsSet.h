@@ -3,7 +3,7 @@
 // holds, as a picture set that puts them back (after a factory reset, say).
 
 #include "picture/WheelFrame.h"
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,15 +12,10 @@
 
 namespace wheel {
 
-// A 312 x 312 grey picture (0 and 255) that the editor converts back into
-// `frame` exactly, with the default adjustments: every LED's sample point
-// holds its bit, and every other pixel the bit of the LED nearest to it, so
-// that the picture looks as the wheel shows it.
-cv::Mat PictureOfFrame(const WheelFrame& frame);
-
 // Writes a set at `setPath` with a PNG picture beside it for every slot the
-// record knows, named after the set ("wheel.wheelset": "wheel-01.png" for box
-// 1 ... "wheel-20.png"), and the 48-picture mode most of them were sent
+// record knows (PictureOfFrame of its frame, which converts back into that
+// frame exactly), named after the set ("wheel.wheelset": "wheel-01.png" for
+// box 1 ... "wheel-20.png"), and the 48-picture mode most of them were sent
 // with. All files or none; existing files of those names are replaced.
 enum class RecordSetResult { Saved, NothingKnown, Unwritable };
 // `problem`: with Unwritable, the file and the system's reason.

@@ -1,4 +1,4 @@
-#include "sets/RecordWriter.h"
+#include "record/RecordWriter.h"
 
 namespace wheel {
 

@@ -1,4 +1,4 @@
-#include "picture/OutputFile.h"
+#include "io/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -267,47 +267,44 @@ bool OutputFiles::Prepare(const std::string& path, OutputError* error)
 
 bool OutputFiles::Commit(const std::vector<std::span<const std::uint8_t>>& contents, OutputError* error)
 {
-    using Kind = Output::Kind;
-    auto fail = [&](const Output& o, int err) {
+    if (m_outputs.empty())
+        return true;
+    Failure failure;
+    const bool ok = contents.size() == m_outputs.size()
+        ? FillTemporaries(contents, failure) && Place(failure) && WriteInPlace(contents, failure)
+        : failure.Set(*m_outputs.front(), EINVAL);
+    if (!ok) {
         if (error)
-            *error = {o.named, Reason(err)};
-        // Undo in reverse: swap replaced files back, put old bytes back.
-        for (auto it = m_outputs.rbegin(); it != m_outputs.rend(); ++it) {
-            Output& u = **it;
-            if (u.kind == Kind::Replace && u.placed) {
-                if (u.exchanged)
-                    ::renameat2(AT_FDCWD, u.temp.c_str(), AT_FDCWD, u.target.c_str(), RENAME_EXCHANGE);
-                else if (!u.existed)
-                    ::unlink(u.target.c_str());
-            }
-            if (u.kind == Kind::InPlace && u.touched && u.canRestore) {
-                PositionedIo(u.fd, nullptr, u.oldPrefix.data(), u.oldPrefix.size(), 0);
-                if (::ftruncate(u.fd, u.oldSize) == 0)
-                    ::fsync(u.fd);
-            }
-        }
-        Discard();
-        return false;
-    };
-    if (contents.size() != m_outputs.size())
-        return m_outputs.empty() ? true : fail(*m_outputs.front(), EINVAL);
+            *error = {failure.output->named, Reason(failure.err)};
+        RollBack();
+    }
+    Discard();  // the temporaries left (old files swapped out) go, the descriptors close
+    return ok;
+}
 
-    // Every temporary filled and on disk before anything is replaced.
+// Every temporary filled and on disk before anything is replaced.
+bool OutputFiles::FillTemporaries(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure)
+{
     for (std::size_t i = 0; i < m_outputs.size(); ++i) {
         Output& o = *m_outputs[i];
-        if (o.kind != Kind::Replace)
+        if (o.kind != Output::Kind::Replace)
             continue;
         const bool ok = WriteAll(o.fd, contents[i]) && ::fsync(o.fd) == 0;
         const int err = errno;
         const bool closed = ::close(o.fd) == 0;
         o.fd = -1;
         if (!ok || !closed)
-            return fail(o, ok ? errno : err);
+            return failure.Set(o, ok ? errno : err);
     }
-    // The renames; an existing file is swapped, so that it can be swapped back.
+    return true;
+}
+
+// The renames; an existing file is swapped, so that it can be swapped back.
+bool OutputFiles::Place(Failure& failure)
+{
     for (auto& p : m_outputs) {
         Output& o = *p;
-        if (o.kind != Kind::Replace)
+        if (o.kind != Output::Kind::Replace)
             continue;
         if (o.existed && ::renameat2(AT_FDCWD, o.temp.c_str(), AT_FDCWD, o.target.c_str(), RENAME_EXCHANGE) == 0) {
             o.placed = o.exchanged = true;
@@ -316,45 +313,68 @@ bool OutputFiles::Commit(const std::vector<std::span<const std::uint8_t>>& conte
         if (o.existed && errno == ENOENT)
             o.existed = false;  // gone since it was prepared
         else if (o.existed && errno != EINVAL && errno != ENOSYS)
-            return fail(o, errno);
+            return failure.Set(o, errno);
         if (::rename(o.temp.c_str(), o.target.c_str()) != 0)  // new, or a file system that cannot swap
-            return fail(o, errno);
+            return failure.Set(o, errno);
         o.placed = true;
         o.temp.clear();
     }
-    // What is written in place. A file that gets shorter is cut only once
-    // every output has its bytes, so that the old bytes can still go back.
+    return true;
+}
+
+// What is written in place. A file that gets shorter is cut only once every
+// output has its bytes, so that the old bytes can still go back.
+bool OutputFiles::WriteInPlace(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure)
+{
     for (std::size_t i = 0; i < m_outputs.size(); ++i) {
         Output& o = *m_outputs[i];
         const auto bytes = contents[i];
-        if (o.kind == Kind::Stream) {
+        if (o.kind == Output::Kind::Stream) {
             if (!WriteToStream(o.fd, bytes))
-                return fail(o, errno);
-        } else if (o.kind == Kind::InPlace) {
+                return failure.Set(o, errno);
+        } else if (o.kind == Output::Kind::InPlace) {
             struct stat st {};
             if (::fstat(o.fd, &st) != 0)
-                return fail(o, errno);
+                return failure.Set(o, errno);
             o.oldSize = st.st_size;
             if (o.canRestore) {
                 o.oldPrefix.resize(std::min<std::size_t>(std::size_t(st.st_size), bytes.size()));
                 if (!PositionedIo(o.fd, o.oldPrefix.data(), nullptr, o.oldPrefix.size(), 0))
-                    return fail(o, errno);
+                    return failure.Set(o, errno);
             }
             o.touched = true;
             if (!PositionedIo(o.fd, nullptr, bytes.data(), bytes.size(), 0))
-                return fail(o, errno);
+                return failure.Set(o, errno);
         }
     }
     for (std::size_t i = 0; i < m_outputs.size(); ++i) {
         Output& o = *m_outputs[i];
-        if (o.kind != Kind::InPlace)
+        if (o.kind != Output::Kind::InPlace)
             continue;
         if ((off_t(contents[i].size()) < o.oldSize && ::ftruncate(o.fd, off_t(contents[i].size())) != 0)
             || ::fsync(o.fd) != 0)
-            return fail(o, errno);
+            return failure.Set(o, errno);
     }
-    Discard();  // the old files swapped out go, the descriptors close
     return true;
+}
+
+// Undone in reverse: replaced files swapped back, old bytes put back.
+void OutputFiles::RollBack()
+{
+    for (auto it = m_outputs.rbegin(); it != m_outputs.rend(); ++it) {
+        Output& u = **it;
+        if (u.kind == Output::Kind::Replace && u.placed) {
+            if (u.exchanged)
+                ::renameat2(AT_FDCWD, u.temp.c_str(), AT_FDCWD, u.target.c_str(), RENAME_EXCHANGE);
+            else if (!u.existed)
+                ::unlink(u.target.c_str());
+        }
+        if (u.kind == Output::Kind::InPlace && u.touched && u.canRestore) {
+            PositionedIo(u.fd, nullptr, u.oldPrefix.data(), u.oldPrefix.size(), 0);
+            if (::ftruncate(u.fd, u.oldSize) == 0)
+                ::fsync(u.fd);
+        }
+    }
 }
 
 void OutputFiles::Discard()

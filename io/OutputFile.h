@@ -48,6 +48,23 @@ public:
 
 private:
     struct Output;
+    // Which output failed, and the errno that says why.
+    struct Failure {
+        const Output* output = nullptr;
+        int err = 0;
+        bool Set(const Output& o, int e)
+        {
+            output = &o;
+            err = e;
+            return false;
+        }
+    };
+    // The steps of a commit, in this order; RollBack undoes what the steps
+    // did when one of them failed.
+    bool FillTemporaries(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure);
+    bool Place(Failure& failure);
+    bool WriteInPlace(const std::vector<std::span<const std::uint8_t>>& contents, Failure& failure);
+    void RollBack();
     void Discard();
     std::vector<std::unique_ptr<Output>> m_outputs;
 };

@@ -3,7 +3,7 @@
 // the disk (each write reaches it before it replaces the old file). Updates
 // run in the order given.
 
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,9 +1,10 @@
-#include "sets/WheelRecord.h"
+#include "record/WheelRecord.h"
 
-#include "picture/OutputFile.h"
+#include "io/LocalPath.h"
+#include "io/OutputFile.h"
+#include "io/ReadFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,7 +17,7 @@ namespace wheel {
 namespace {
 
 constexpr const char* kFormat = "wheel-record";
-constexpr qint64 kMaxRecordBytes = 1 << 20;
+constexpr std::uint64_t kMaxRecordBytes = 1 << 20;
 
 QJsonObject SlotToJson(int box, const RecordedSlot& slot)
 {
@@ -83,14 +84,17 @@ WheelRecord ReadRecord(const QString& path, QString* problem)
     if (problem)
         problem->clear();
     WheelRecord record;
-    QFile file(path);
-    if (!file.exists())
+    const ReadResult file = ReadFile(LocalPath(path), kMaxRecordBytes);
+    if (file.failure.error == ReadError::Missing)
         return record;
-    if (!file.open(QIODevice::ReadOnly)) {
-        Problem(problem, file.errorString());
+    if (!file) {
+        Problem(problem, QString::fromStdString(file.failure.error == ReadError::Unreadable
+                                                    ? SystemReason(file.failure.code)
+                                                    : file.failure.Text()));
         return record;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(file.read(kMaxRecordBytes));
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray(reinterpret_cast<const char*>(file.bytes.data()), static_cast<qsizetype>(file.bytes.size())));
     const QJsonObject root = document.object();
     if (root.value(QStringLiteral("format")) != QJsonValue(QString::fromLatin1(kFormat))
         || root.value(QStringLiteral("version")) != QJsonValue(1)) {
@@ -122,7 +126,7 @@ bool WriteRecord(const WheelRecord& record, const QString& path, QString* proble
         return Problem(problem, QStringLiteral("cannot make the folder %1").arg(QFileInfo(path).absolutePath()));
     OutputError error;
     const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
-    if (!WriteOutputFile(QFile::encodeName(path).toStdString(), data, &error))
+    if (!WriteOutputFile(LocalPath(path), data, &error))
         return Problem(problem, QString::fromStdString(error.reason));
     return true;
 }
