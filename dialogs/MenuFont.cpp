@@ -6,8 +6,12 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QFontMetricsF>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace wheel {
 
@@ -33,9 +37,23 @@ MenuFontFilter* g_filter = nullptr;
 
 bool EllipsisOnBaseline(const QFont& font)
 {
-    const QFontMetricsF metrics(font);
-    const QRectF ink = metrics.tightBoundingRect(QStringLiteral("\u2026"));
-    return !ink.isEmpty() && ink.bottom() > -0.15 * metrics.ascent();
+    // Drawn, not taken from the glyph's metrics, which some faces give as
+    // the whole height above the baseline.
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(QStringLiteral("\u2026")) + 4, metrics.height() + 4, QImage::Format_Grayscale8);
+    image.fill(255);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(2, 2 + metrics.ascent(), QStringLiteral("\u2026"));
+    }
+    int lowest = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.constScanLine(y)[x] < 128)
+                lowest = y;
+    return lowest >= 0 && lowest >= 2 + metrics.ascent() - std::max(1, metrics.ascent() / 6);
 }
 
 QFont LatinMenuFont()

@@ -7,8 +7,8 @@
 
 namespace wheel {
 
-// Whether the font draws "…" on the baseline (it does when its lowest ink is
-// near the baseline rather than near the middle of the line).
+// Whether the font draws "…" on the baseline (its lowest ink near the
+// baseline, not near the middle of the line).
 bool EllipsisOnBaseline(const QFont& font);
 
 // The faces for English menus: a Latin face with a baseline "…" (the
