@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 #include <opencv2/imgproc.hpp>
 
 QImage MatToQImage(const cv::Mat& image)
@@ -45,9 +47,18 @@ void CPictureArea::ClearImage()
     SetImage({});
 }
 
+QRect CPictureArea::PictureRect() const
+{
+    // Square in a square area, as the template has it; centred in an area a
+    // larger font has made wider than tall (or taller), so that the round
+    // preview stays round.
+    const int side = std::min(width(), height());
+    return QRect((width() - side) / 2, (height() - side) / 2, side, side);
+}
+
 QSize CPictureArea::DevicePixels() const
 {
-    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+    return (QSizeF(PictureRect().size()) * devicePixelRatioF()).toSize();
 }
 
 void CPictureArea::paintEvent(QPaintEvent* event)
@@ -56,6 +67,7 @@ void CPictureArea::paintEvent(QPaintEvent* event)
     if (m_image.isNull())
         return;
     QPainter painter(this);
+    const QRect target = PictureRect();
     // Where the screen has more pixels than the image, an image that can be
     // drawn again at the screen's pixels is, rather than stretched blurry.
     const QSize device = DevicePixels();
@@ -64,12 +76,12 @@ void CPictureArea::paintEvent(QPaintEvent* event)
             m_sharp = m_sharper(device);
         if (!m_sharp.isNull()) {
             m_sharp.setDevicePixelRatio(devicePixelRatioF());
-            painter.drawImage(QPoint(0, 0), m_sharp);
+            painter.drawImage(target.topLeft(), m_sharp);
             return;
         }
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(rect(), m_image);
+    painter.drawImage(target, m_image);
 }
 
 void DrawImageToControl(const cv::Mat& image, CPictureArea* control, CPictureArea::Sharper sharper)

@@ -25,7 +25,9 @@ public:
     void SetImage(QImage image, Sharper sharper = {});
     void ClearImage();
     const QImage& Image() const { return m_image; }
-    // The area's size in the screen's pixels.
+    // Where the image goes: the largest centred square, and its size in the
+    // screen's pixels.
+    QRect PictureRect() const;
     QSize DevicePixels() const;
 
 protected:

@@ -108,7 +108,9 @@ void CSetCell::FitToFont()
     // Two lines of adjustments, so that the cells of a row line up whatever
     // they hold; the column of what the wheel holds as wide as its heading.
     m_adjustments->setFixedHeight(2 * m_adjustments->fontMetrics().lineSpacing());
-    const int onWheel = std::max(kOnWheelSide, m_onWheelLabel->sizeHint().width());
+    const int unknown = m_onWheel->fontMetrics().horizontalAdvance(wheel::Shown(wheel::kOnWheelUnknown)) + 4;
+    const int onWheel = std::max({kOnWheelSide, m_onWheelLabel->sizeHint().width(), unknown});
+    m_onWheel->setFixedSize(std::max(kOnWheelSide, unknown), kOnWheelSide);
     setFixedWidth(kPreviewSide + onWheel + 6 + 12 + 2 * frameWidth() + 8);
     ElideName();
 }

@@ -39,8 +39,10 @@ void PlaceBeside(QWidget* window, const QWidget* owner, QSize wanted, QSize mini
         if (child->isVisible() && IsControl(child))
             request.keepClear.push_back(QRect(child->mapToGlobal(QPoint(0, 0)), child->size()));
     }
-    request.wanted = wanted + decoration;
-    request.minimum = minimum + decoration;
+    // Never below what its layout needs: a larger font makes that more.
+    const QSize least = minimum.expandedTo(window->minimumSizeHint());
+    request.wanted = wanted.expandedTo(least) + decoration;
+    request.minimum = least + decoration;
     const QRect place = wheel::PlaceWindow(request);
     window->resize(place.size() - decoration);
     window->move(place.topLeft());

@@ -18,9 +18,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyle>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,8 +53,19 @@ Room RoomOf(QWidget* w)
         room.text = button->text();
         room.width -= 8;   // the bevel
         room.height -= 4;
-    } else if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
         room.text = label->text();
+        if (label->wordWrap() && !room.text.isEmpty()) {
+            // A label that wraps must not run out at the bottom, and cannot
+            // break a Latin word (Chinese breaks between any characters).
+            EXPECT_LE(label->heightForWidth(label->width()), label->height()) << label->text().toStdString();
+            QString widest;
+            for (const QString& word : room.text.split(QLatin1Char(' ')))
+                if (!word.contains(QRegularExpression(QStringLiteral("[\\x{2e80}-\\x{9fff}\\x{ff00}-\\x{ffef}]")))
+                    && label->fontMetrics().horizontalAdvance(word) > label->fontMetrics().horizontalAdvance(widest))
+                    widest = word;
+            room.text = widest;
+        }
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
         room.text = group->title();
     }
@@ -82,6 +96,32 @@ int ExpectTextsFit(QWidget& window, const std::string& when)
             << when << ": " << w->objectName().toStdString() << " \"" << room.text.toStdString() << "\" is cut";
     }
     return checked;
+}
+
+// The rightmost column with ink of a widget's picture.
+int RightmostInk(QWidget& widget)
+{
+    const QImage image = widget.grab().toImage();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = right + 1; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 110)
+                right = x;
+    return right;
+}
+
+// What the screen shows of the slot boxes: each as much of its text as the
+// same box with all the room it wants ("Slot 1" where "Slot 10" is meant
+// would end earlier).
+void ExpectSlotNumbersShown(CWheelDlg& main)
+{
+    for (int slot = 1; slot <= 20; ++slot) {
+        auto* box = main.findChild<QCheckBox*>(QStringLiteral("chkSlot%1").arg(slot));
+        QCheckBox roomy(box->text());
+        roomy.setFont(box->font());
+        roomy.resize(3 * box->width(), box->height());
+        EXPECT_EQ(RightmostInk(*box), RightmostInk(roomy)) << box->text().toStdString();
+    }
 }
 
 // The desktop's font for a test, put back afterwards.
@@ -125,6 +165,8 @@ TEST_F(DesktopFont, EveryTextFitsInBothLanguagesAtEverySize)
                                        + " pt";
                 CWheelDlg main(wheeltest::NoWheelLight());
                 EXPECT_GE(ExpectTextsFit(main, when), 35) << when;
+                if (points == 11 && language == UiLanguage::English)
+                    ExpectSlotNumbersShown(main);
                 CSetWindow* sets = main.OpenSetWindow();
                 EXPECT_GE(ExpectTextsFit(*sets, when), 60) << when;
                 sets->close();
@@ -176,6 +218,24 @@ TEST_F(DesktopFont, AFontChangedWhileTheWindowIsOpenRelaysItOutAndBack)
     SetApplicationFont(wheel::DefaultUiFont());
     EXPECT_EQ(slot20->geometry(), QRect(585, 500, 60, 27));
     EXPECT_EQ(client->size(), QSize(680, 575));
+}
+
+// Run by CTest under the qt6ct theme with an 11-point font: the theme sets
+// the font once the event loop runs, and the English slot boxes show
+// "Slot 10" ... "Slot 20" whole.
+TEST(Qt6ct, SlotBoxesShowTheirNumbersUnderTheThemesFont)
+{
+    QTest::qWait(50);   // the theme applies its settings from the event loop
+    if (QApplication::font().pointSize() != 11)
+        GTEST_SKIP() << "run by CTest with QT_QPA_PLATFORMTHEME=qt6ct";
+    wheel::InstallLanguage(UiLanguage::English);
+    CWheelDlg main(wheeltest::NoWheelLight());
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    EXPECT_GT(wheel::CTemplateLayout::Of(main.findChild<QWidget*>(QStringLiteral("clientArea")))->Scale().width(), 1.0);
+    EXPECT_GE(ExpectTextsFit(main, "qt6ct 11 pt"), 35);
+    ExpectSlotNumbersShown(main);
+    wheel::InstallLanguage(UiLanguage::Chinese);
 }
 
 TEST(TemplateScale, GrowsWithTheFontAndNeverShrinks)
