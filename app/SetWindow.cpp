@@ -118,7 +118,7 @@ void CSetWindow::BuildControls()
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setFocusPolicy(Qt::NoFocus);   // the cells take the focus, and scroll into view
     // The cells flow into as many columns as the width takes.
-    m_scroll->viewport()->installEventFilter(this);
+    m_scroll->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -80,7 +80,7 @@ private:
     QWidget* BuildCells();
     // The cells in rows of `columns`; the Tab order stays the boxes'.
     void LayOutCells(int columns);
-    int ColumnsFor(int width) const;
+    int ColumnsFor(QSize room) const;   // room: the scroll area's, without scroll bars
     QSize CellsSize(int columns, int rows) const;
     QSize Around() const;
     // A preview's side in the screen's pixels, so that it is drawn sharp.

@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -66,23 +67,46 @@ void CSetWindow::LayOutCells(int columns)
         setTabOrder(Cell(box), Cell(box + 1));
 }
 
-int CSetWindow::ColumnsFor(int width) const
+int CSetWindow::ColumnsFor(QSize room) const
 {
-    const int cell = Cell(1)->width() + kSpacing;
-    return std::clamp((width + kSpacing) / std::max(1, cell), 1, kColumns);
+    // The most columns that fit, beside the vertical scroll bar where the
+    // rows they make are taller than the room.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll->verticalScrollBar());
+    for (int columns = kColumns; columns > 1; --columns) {
+        const QSize cells = CellsSize(columns, (wheel::kSlotBoxes + columns - 1) / columns);
+        if (cells.width() <= room.width() - (cells.height() > room.height() ? bar : 0))
+            return columns;
+    }
+    return 1;
 }
 
 QSize CSetWindow::CellsSize(int columns, int rows) const
 {
-    const QSize cell(Cell(1)->width(), Cell(1)->sizeHint().height());
-    return {columns * cell.width() + (columns - 1) * kSpacing, rows * cell.height() + (rows - 1) * kSpacing};
+    // The grid's own measure where it has these columns now; else from the
+    // cells' (fixed width, the tallest's height).
+    if (columns == m_nColumns && rows == (wheel::kSlotBoxes + columns - 1) / columns)
+        return m_grid->sizeHint();
+    int height = 0;
+    for (const CSetCell* cell : m_cells)
+        height = std::max(height, cell->sizeHint().height());
+    return {columns * Cell(1)->minimumWidth() + (columns - 1) * kSpacing, rows * height + (rows - 1) * kSpacing};
 }
 
 QSize CSetWindow::Around() const
 {
-    // The window's size less the scroll area's room, scroll bars left out.
-    const_cast<CSetWindow*>(this)->layout()->activate();
-    return size() - m_scroll->maximumViewportSize();
+    // What the window takes around the cells: its margins, the rows of
+    // controls above and below them and the spacing between (from the
+    // layout's hints: a window not yet shown has no geometry to measure).
+    QLayout* rows = layout();
+    const QMargins margins = rows->contentsMargins();
+    int spacing = rows->spacing();
+    if (spacing < 0)
+        spacing = style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing, nullptr, this);
+    int height = margins.top() + margins.bottom();
+    for (int i = 0; i < rows->count(); ++i)
+        if (rows->itemAt(i)->widget() != m_scroll)
+            height += rows->itemAt(i)->sizeHint().height() + spacing;
+    return {margins.left() + margins.right() + 2 * m_scroll->frameWidth(), height};
 }
 
 QSize CSetWindow::WantedSize(QSize room) const
@@ -104,8 +128,8 @@ QSize CSetWindow::MinimumUsefulSize() const
 
 bool CSetWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
-        const int columns = ColumnsFor(m_scroll->viewport()->width());
+    if (watched == m_scroll && event->type() == QEvent::Resize) {
+        const int columns = ColumnsFor(m_scroll->maximumViewportSize());
         if (columns != m_nColumns)
             LayOutCells(columns);
     }
