@@ -62,6 +62,7 @@ package: build
 	  grep -qx '50:application/x-wheelset:\*\.wheelset' $$d/mime/globs2 && \
 	  grep -qx 'application/x-wheelset:wheel-editor' $$d/mime/icons; \
 	  ok=$$?; rm -rf $$d; [ $$ok = 0 ] || { echo "packaging/wheel-editor.mime.xml: no *.wheelset type with our icon" >&2; exit 1; }
+	rm -f build/wheel-light-editor_*.deb
 	cd build && cpack -G DEB
 	lintian --tag-display-limit 0 build/wheel-light-editor_*.deb
 

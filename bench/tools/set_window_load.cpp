@@ -84,7 +84,10 @@ int main(int argc, char** argv)
     options.simulate = wheel::Simulation::Absent;
     CWheelDlg main(options);
     main.show();
-    QTest::qWaitForWindowExposed(main.OpenSetWindow());
+    if (!QTest::qWaitForWindowExposed(main.OpenSetWindow())) {
+        std::fprintf(stderr, "wheel-set-window-load: the set window was not shown\n");
+        return 1;
+    }
 
     std::vector<double> gaps, totals;
     for (int i = 0; i < runs; ++i) {

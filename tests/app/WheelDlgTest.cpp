@@ -442,7 +442,9 @@ TEST_F(WheelDlgTest, FilesNamedAtStart)
     dlg->OpenFiles({file.fileName()});
     ASSERT_NE(dlg->SetWindow(), nullptr);
     EXPECT_TRUE(dlg->SetWindow()->isVisible());
-    EXPECT_EQ(dlg->SetWindow()->Document().Set().Cell(4), (wheel::SetCell{good, {wheel::Rotation::Deg90}}));
+    wheel::PictureAdjustments turned;
+    turned.rotate = wheel::Rotation::Deg90;
+    EXPECT_EQ(dlg->SetWindow()->Document().Set().Cell(4), (wheel::SetCell{good, turned}));
     EXPECT_EQ(wheel::MessageBox::Recorded().size(), 1u);
     EXPECT_EQ(dlg->m_strPicturePath, good);
     EXPECT_EQ(dlg->Picture().Block(), block);

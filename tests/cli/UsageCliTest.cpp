@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -36,7 +39,9 @@ TEST(UsageCli, UnknownOrRepeatedOptionIsNamedInOneLine)
 TEST(UsageCli, ArgumentsAreReadByWhatTheyMean)
 {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::path(::testing::TempDir()) / "usage-cli";
+    // A folder of this run's own: another user's run, or one of another
+    // checkout, may be using the same /tmp.
+    const fs::path dir = fs::path(::testing::TempDir()) / ("usage-cli-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string sample = std::string(std::getenv("WHEEL_SOURCE_DIR")) + "/res/samples/wheel-sample.png";

@@ -81,8 +81,21 @@ rm -rf "$dest"
 mkdir -p "$dest/modules"
 mv "$work/vmlinux" "$dest/vmlinux"
 cp "$work/root/boot/config-$release" "$dest/config"
+# Debian 12's kernel packages keep their modules in /lib/modules, Debian 13's
+# (merged /usr) in /usr/lib/modules.
+moddir=""
+for d in "$work/root/usr/lib/modules/$release" "$work/root/lib/modules/$release"; do
+    if [ -d "$d" ]; then
+        moddir=$d
+        break
+    fi
+done
+if [ -z "$moddir" ]; then
+    echo "fetch-kernel: $package has no modules in /usr/lib/modules/$release or /lib/modules/$release" >&2
+    exit 1
+fi
 for m in $modules; do
-    f=$(find "$work/root/lib/modules/$release" -name "$m.ko*" | head -n 1)
+    f=$(find "$moddir" -name "$m.ko*" | head -n 1)
     if [ -z "$f" ]; then
         echo "fetch-kernel: module $m missing from $package" >&2
         exit 1

@@ -9,10 +9,17 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace wheel::factory {
 
 inline constexpr int kMotifCount = 20;
+
+// The OpenCV whose drawing functions made the committed table
+// (protocol/FactoryPictures.cpp). Other versions fill the edges of polygons a
+// little differently (4.10 lights 19 more edge pixels of the heart, two LEDs of
+// its block), so only this one redraws the table bit for bit.
+inline constexpr std::string_view kTableDrawnWith = "4.6.0";
 
 struct Motif {
     std::string name;

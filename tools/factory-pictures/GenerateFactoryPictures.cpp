@@ -5,12 +5,14 @@
 
 #include "picture/RenderWheel.h"
 
+#include <opencv2/core/version.hpp>
 #include <opencv2/imgcodecs.hpp>
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
 
 int main(int argc, char** argv)
 {
@@ -18,6 +20,10 @@ int main(int argc, char** argv)
         std::cerr << "usage: make-factory-pictures OUT.cpp [PREVIEW_DIR]\n";
         return 2;
     }
+    if (std::string_view(CV_VERSION) != wheel::factory::kTableDrawnWith)
+        std::cerr << "make-factory-pictures: warning: OpenCV " CV_VERSION " draws some edges differently from "
+                  << wheel::factory::kTableDrawnWith
+                  << ", which drew the committed table; set kTableDrawnWith in FactoryArt.h if this table is kept\n";
     const auto motifs = wheel::factory::DrawMotifs();
     const auto blocks = wheel::factory::MakeFactoryBlocks();
 
