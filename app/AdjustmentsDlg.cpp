@@ -27,8 +27,9 @@ CAdjustmentsDlg::CAdjustmentsDlg(QWidget* parent)
 
     auto changed = [this] { Change(FromControls()); };
     connect(ui->comboRotate, &QComboBox::currentIndexChanged, this, changed);
-    for (QRadioButton* fit : {ui->radStretch, ui->radFit, ui->radCrop})
-        connect(fit, &QRadioButton::toggled, this, [changed](bool on) {
+    for (QRadioButton* choice : {ui->radStretch, ui->radFit, ui->radCrop, ui->radToneThreshold, ui->radToneDither,
+                                 ui->radToneOutline})
+        connect(choice, &QRadioButton::toggled, this, [changed](bool on) {
             if (on)
                 changed();
         });
@@ -85,6 +86,10 @@ wheel::PictureAdjustments CAdjustmentsDlg::FromControls() const
         value.fit = wheel::FitMode::Fit;
     else if (ui->radCrop->isChecked())
         value.fit = wheel::FitMode::Crop;
+    if (ui->radToneDither->isChecked())
+        value.tone = wheel::Tone::Dither;
+    else if (ui->radToneOutline->isChecked())
+        value.tone = wheel::Tone::Outline;
     if (!ui->chkAutoThreshold->isChecked())
         value.threshold = ui->sliderThreshold->value();
     value.invert = ui->chkInvert->isChecked();
@@ -109,15 +114,20 @@ void CAdjustmentsDlg::Change(const wheel::PictureAdjustments& wanted)
 
 void CAdjustmentsDlg::Show(const wheel::PictureAdjustments& value)
 {
-    const QSignalBlocker blockers[] = {QSignalBlocker(ui->comboRotate), QSignalBlocker(ui->radStretch),
-                                       QSignalBlocker(ui->radFit),      QSignalBlocker(ui->radCrop),
-                                       QSignalBlocker(ui->chkAutoThreshold), QSignalBlocker(ui->sliderThreshold),
-                                       QSignalBlocker(ui->spinThreshold), QSignalBlocker(ui->chkInvert)};
+    const QSignalBlocker blockers[] = {QSignalBlocker(ui->comboRotate),      QSignalBlocker(ui->radStretch),
+                                       QSignalBlocker(ui->radFit),           QSignalBlocker(ui->radCrop),
+                                       QSignalBlocker(ui->radToneThreshold), QSignalBlocker(ui->radToneDither),
+                                       QSignalBlocker(ui->radToneOutline),   QSignalBlocker(ui->chkAutoThreshold),
+                                       QSignalBlocker(ui->sliderThreshold),  QSignalBlocker(ui->spinThreshold),
+                                       QSignalBlocker(ui->chkInvert)};
     const auto rotation = std::find(kRotations.begin(), kRotations.end(), value.rotate);
     ui->comboRotate->setCurrentIndex(static_cast<int>(rotation - kRotations.begin()));
     ui->radStretch->setChecked(value.fit == wheel::FitMode::Stretch);
     ui->radFit->setChecked(value.fit == wheel::FitMode::Fit);
     ui->radCrop->setChecked(value.fit == wheel::FitMode::Crop);
+    ui->radToneThreshold->setChecked(value.tone == wheel::Tone::Threshold);
+    ui->radToneDither->setChecked(value.tone == wheel::Tone::Dither);
+    ui->radToneOutline->setChecked(value.tone == wheel::Tone::Outline);
     ui->chkAutoThreshold->setChecked(!value.threshold);
     const int threshold = value.threshold.value_or(m_nOtsuThreshold);
     ui->sliderThreshold->setValue(threshold);
@@ -131,8 +141,10 @@ void CAdjustmentsDlg::UpdateEnabled()
 {
     const bool on = HasTarget() && m_bEditable;
     for (QWidget* control : {static_cast<QWidget*>(ui->lblRotate), static_cast<QWidget*>(ui->comboRotate),
-                             static_cast<QWidget*>(ui->grpFit), static_cast<QWidget*>(ui->grpThreshold),
+                             static_cast<QWidget*>(ui->grpFit), static_cast<QWidget*>(ui->grpTone),
                              static_cast<QWidget*>(ui->chkInvert)})
         control->setEnabled(on);
+    // A threshold only makes the two tones of 黑白.
+    ui->grpThreshold->setEnabled(on && m_current.tone == wheel::Tone::Threshold);
     ui->btnDefaults->setEnabled(on && !m_current.IsDefault());
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The "图片调整" tool window: rotation, framing, threshold and inversion of
-// one picture, applied live, with no button to confirm. It edits the
+// The "图片调整" tool window: rotation, framing, tone, threshold and
+// inversion of one picture, applied live, with no button to confirm. It edits the
 // adjustments of a target that its owner gives it: the value in effect, the
 // picture's Otsu threshold (where a manual threshold starts) and the function
 // that applies every change. The main window's picture is one such target; a

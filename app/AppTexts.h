@@ -24,6 +24,7 @@ inline constexpr const char* kPictureMenuText = "图片(&P)";
 inline constexpr const char* kAdjustmentsMenuText = "图片调整(&T)…";
 inline constexpr const char* kResetAdjustmentsMenuText = "恢复默认调整(&D)";
 inline constexpr const char* kDiyMenuText = "DIY画图(&Y)…";
+inline constexpr const char* kShowLedsMenuText = "按LED显示(&L)";
 inline constexpr const char* kDeviceMenuText = "设备(&D)";
 inline constexpr const char* kDownloadMenuText = "下载(&L)";
 inline constexpr const char* kCalibrateMenuText = "校准(&C)";

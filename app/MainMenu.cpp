@@ -46,6 +46,10 @@ CMainMenu::CMainMenu(QWidget* parent)
     m_adjustments->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     m_resetAdjustments = picture->addAction(wheel::Shown(wheel::kResetAdjustmentsMenuText));
     picture->addSeparator();
+    m_showLeds = picture->addAction(wheel::Shown(wheel::kShowLedsMenuText));
+    m_showLeds->setObjectName(QStringLiteral("showLedsAction"));
+    m_showLeds->setCheckable(true);
+    picture->addSeparator();
     m_diy = picture->addAction(wheel::Shown(wheel::kDiyMenuText));
 
     QMenu* device = addMenu(wheel::Shown(wheel::kDeviceMenuText));

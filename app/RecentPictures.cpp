@@ -1,18 +1,12 @@
 #include "app/RecentPictures.h"
 
-#include <QSettings>
+#include "app/UserSettings.h"
 
 namespace wheel {
 
 namespace {
 
 const QString kKey = QStringLiteral("recentPictures");
-
-QSettings UserSettings()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("wheel-editor"),
-                     QStringLiteral("wheel-editor"));
-}
 
 } // namespace
 

@@ -152,7 +152,11 @@ QString CSetCell::AdjustmentsText(const wheel::PictureAdjustments& a)
         parts << wheel::Shown(wheel::kFitWholeText);
     else if (a.fit == wheel::FitMode::Crop)
         parts << wheel::Shown(wheel::kCropText);
-    if (a.threshold)
+    if (a.tone == wheel::Tone::Dither)
+        parts << wheel::Shown(wheel::kDitherText);
+    else if (a.tone == wheel::Tone::Outline)
+        parts << wheel::Shown(wheel::kOutlineText);
+    else if (a.threshold)
         parts << wheel::Shown(wheel::kThresholdText, QString::number(*a.threshold));
     if (a.invert)
         parts << wheel::Shown(wheel::kInvertText);

@@ -37,7 +37,8 @@ public:
     void SetEditable(bool editable) { m_bEditable = editable; }
 
     // The adjustments in short: "默认调整", or "旋转90° · 裁剪 · 阈值140 · 反色"
-    // (each part translated).
+    // (each part translated; "抖动" or "轮廓线" stands where the threshold
+    // would for those tones).
     static QString AdjustmentsText(const wheel::PictureAdjustments& adjustments);
 
 signals:

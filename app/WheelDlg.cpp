@@ -345,12 +345,22 @@ void CWheelDlg::OnPaint()
     if (m_picture.PictureLoaded())
         DrawImageToControl(m_picture.Shown(), m_staticOriginal);
     if (m_bPreviewDone && m_picture.PreviewDone()) {
-        // On a screen with more pixels than the preview has, it is drawn
-        // again at the screen's pixels from the same working picture.
-        DrawImageToControl(m_picture.Preview(), m_staticPreview, [work = m_picture.Work().clone()](QSize pixels) {
-            return MatToQImage(wheel::RenderPreviewAt(work, std::max(pixels.width(), pixels.height())));
-        });
+        // On a screen with more pixels than the preview has, the dots are
+        // drawn again at the screen's pixels from the same working picture.
+        CPictureArea::Sharper sharper;
+        if (!m_bShowLeds)
+            sharper = [work = m_picture.Work().clone()](QSize pixels) {
+                return MatToQImage(wheel::RenderPreviewAt(work, std::max(pixels.width(), pixels.height())));
+            };
+        DrawImageToControl(ShownPreview(), m_staticPreview, std::move(sharper));
     }
+}
+
+cv::Mat CWheelDlg::ShownPreview() const
+{
+    if (!m_bPreviewDone || !m_picture.PreviewDone())
+        return {};
+    return m_bShowLeds ? m_picture.LedView() : m_picture.Preview();
 }
 
 // ---- window life -----------------------------------------------------------

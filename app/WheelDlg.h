@@ -83,6 +83,9 @@ public:
 
     // Repaints both picture areas from the images the window holds.
     void OnPaint();
+    // What the preview area shows: the round preview, or with 按LED显示 the
+    // frame as the wheel's LEDs. Empty before a picture is rendered.
+    cv::Mat ShownPreview() const;
 
     // What the device protocol does to the window (applied in order by
     // WheelDlgDevice on the window's thread).
@@ -130,6 +133,7 @@ private slots:
     void OnExportPreview();
     void OnAdjustments();
     void OnResetAdjustments();
+    void OnShowLeds(bool on);
 
     // Handlers of the device, slot and DIY controls.
     void OnDownload();
@@ -190,6 +194,7 @@ private:
     CAdjustmentsDlg* m_adjustments = nullptr;   // made when first asked for
     QPointer<CSetWindow> m_setWindow;           // deletes itself when closed
     QString m_strShownPicturePath;   // the file of the picture on show, DIY drawings too
+    bool m_bShowLeds = false;        // 按LED显示
     bool m_bStarted = false;   // the first show's start-up has run
     std::unique_ptr<WheelDlgDevice> m_device;  // last: goes first, threads stopped
 };

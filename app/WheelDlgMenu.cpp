@@ -9,6 +9,7 @@
 #include "app/PictureArea.h"
 #include "app/RecentPictures.h"
 #include "app/SetTexts.h"
+#include "app/UserSettings.h"
 #include "app/WheelDlgDevice.h"
 #include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
@@ -76,6 +77,9 @@ void CWheelDlg::BuildMenuBar()
     connect(m_menu->Quit(), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->Adjustments(), &QAction::triggered, this, &CWheelDlg::OnAdjustments);
     connect(m_menu->ResetAdjustments(), &QAction::triggered, this, &CWheelDlg::OnResetAdjustments);
+    m_bShowLeds = wheel::ShowLedsSetting();
+    m_menu->ShowLeds()->setChecked(m_bShowLeds);
+    connect(m_menu->ShowLeds(), &QAction::toggled, this, &CWheelDlg::OnShowLeds);
     connect(m_menu->Diy(), &QAction::triggered, this, &CWheelDlg::OnDiy);
     connect(m_menu->Download(), &QAction::triggered, this, &CWheelDlg::OnDownload);
     connect(m_menu->Calibrate(), &QAction::triggered, this, &CWheelDlg::OnCalibrate);
@@ -145,6 +149,13 @@ void CWheelDlg::OnResetAdjustments()
         ShowAdjustmentsTarget();
 }
 
+void CWheelDlg::OnShowLeds(bool on)
+{
+    m_bShowLeds = on;
+    wheel::SetShowLedsSetting(on);
+    OnPaint();
+}
+
 void CWheelDlg::OnOpenRecent(const QString& path)
 {
     // Refused with the usual message; a file that is gone leaves the list.
@@ -164,7 +175,7 @@ void CWheelDlg::OnExportPreview()
                                                             QDir(folder).filePath(name));
     if (path.isEmpty())
         return;
-    const QByteArray png = PngBytes(m_picture.Preview());
+    const QByteArray png = PngBytes(ShownPreview());
     wheel::OutputError error;
     if (png.isEmpty()) {
         error.reason = "PNG encoding failed";

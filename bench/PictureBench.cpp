@@ -121,6 +121,22 @@ void BM_AdjustRotate(benchmark::State& state)
     }
 }
 
+// One click in 色调, round 黑白, 抖动 and 轮廓线: the other tones read the
+// full-size grey picture down to the 312 x 312 square each time.
+void BM_AdjustTone(benchmark::State& state)
+{
+    wheel::WheelPicture picture = OpenForAdjusting(BenchFile(".jpg"));
+    wheel::PictureAdjustments adjustments;
+    int step = 0;
+    for (auto _ : state) {
+        adjustments.tone = static_cast<wheel::Tone>(++step % 3);
+        if (!picture.Adjust(adjustments))
+            state.SkipWithError("adjust failed");
+        picture.RenderWheel(1);
+        benchmark::DoNotOptimize(picture.Block().data());
+    }
+}
+
 void BM_RenderWheel(benchmark::State& state)
 {
     cv::Mat work(312, 312, CV_8UC1);
@@ -142,6 +158,7 @@ BENCHMARK_CAPTURE(BM_LoadPicture, png, ".png")->Unit(benchmark::kMillisecond)->U
 BENCHMARK_CAPTURE(BM_ConvertWithoutColour, png, ".png")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_AdjustThreshold)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_AdjustRotate)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AdjustTone)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderWheel)->Unit(benchmark::kMicrosecond);
 
 } // namespace

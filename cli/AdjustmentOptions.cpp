@@ -6,13 +6,17 @@ OptionTable AdjustmentOptions(bool perPicture)
 {
     OptionTable table = {
         {"--rotate", "0|90|180|270", "turn the picture clockwise (default 0)", Value::Words, "0 90 180 270"},
-        {"--threshold", "auto|N",
-         "grey values up to N (0 to 254) become dark;\nauto, the default, is Otsu's threshold", Value::Words, "auto"},
-        {"--invert", "", "light the LEDs where the picture is light\ninstead of where it is dark"},
         {"--fit", "stretch|fit|crop",
          "make the picture square: stretch it (default),\npad its shorter side with unlit margins, or\n"
          "take its centred square",
          Value::Words, "stretch fit crop"},
+        {"--tone", "TONE",
+         "threshold (the default): light or dark by the\nthreshold; dither: grey as more or fewer lit\n"
+         "LEDs; outline: the edges between dark and\nlight as lines of lit LEDs",
+         Value::Words, "threshold dither outline"},
+        {"--threshold", "auto|N",
+         "grey values up to N (0 to 254) become dark;\nauto, the default, is Otsu's threshold", Value::Words, "auto"},
+        {"--invert", "", "light the LEDs where the picture is light\ninstead of where it is dark"},
     };
     for (Option& option : table)
         option.perPicture = perPicture;
@@ -24,7 +28,7 @@ bool ApplyAdjustments(const OptionValues& options, wheel::PictureAdjustments& ad
 {
     if (given)
         *given = options.Has("--rotate") || options.Has("--fit") || options.Has("--threshold")
-            || options.Has("--invert");
+            || options.Has("--invert") || options.Has("--tone");
     if (const auto value = options.Find("--rotate")) {
         const auto rotation = wheel::ParseRotation(*value);
         if (!rotation) {
@@ -46,6 +50,18 @@ bool ApplyAdjustments(const OptionValues& options, wheel::PictureAdjustments& ad
             error = "--threshold takes auto or a whole number from 0 to 254";
             return false;
         }
+    }
+    if (const auto value = options.Find("--tone")) {
+        const auto tone = wheel::ParseTone(*value);
+        if (!tone) {
+            error = "--tone takes threshold, dither or outline";
+            return false;
+        }
+        adjustments.tone = *tone;
+    }
+    if (adjustments.tone != wheel::Tone::Threshold && adjustments.threshold) {
+        error = "--threshold N applies only to --tone threshold";
+        return false;
     }
     adjustments.invert = adjustments.invert || options.Has("--invert");
     return true;

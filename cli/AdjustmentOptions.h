@@ -1,6 +1,6 @@
 #pragma once
-// --rotate, --fit, --threshold and --invert: the picture adjustments of the
-// commands that convert a picture.
+// --rotate, --tone, --fit, --threshold and --invert: the picture adjustments
+// of the commands that convert a picture.
 
 #include "cli/Options.h"
 #include "picture/PictureAdjustments.h"
@@ -19,6 +19,7 @@ bool ApplyAdjustments(const OptionValues& options, wheel::PictureAdjustments& ad
                       bool* given = nullptr);
 
 inline constexpr const char* kAdjustmentSynopsis =
-    "[--rotate 0|90|180|270] [--fit stretch|fit|crop] [--threshold auto|N] [--invert]";
+    "[--rotate 0|90|180|270] [--fit stretch|fit|crop]\n"
+    "        [--tone threshold|dither|outline] [--threshold auto|N] [--invert]";
 
 } // namespace wheelctl

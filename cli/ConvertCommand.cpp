@@ -48,8 +48,10 @@ bool WriteOutputs(const std::vector<Output>& outputs)
 int RunConvert(const Context& context)
 {
     const OptionValues& o = context.args.options;
-    const std::string framePath = o.Get("--frame"), blockPath = o.Get("--block"), previewPath = o.Get("--preview");
-    const bool wantFrame = o.Has("--frame"), wantBlock = o.Has("--block"), wantPreview = o.Has("--preview");
+    const std::string framePath = o.Get("--frame"), blockPath = o.Get("--block"), previewPath = o.Get("--preview"),
+                      ledsPath = o.Get("--preview-leds");
+    const bool wantFrame = o.Has("--frame"), wantBlock = o.Has("--block"), wantPreview = o.Has("--preview"),
+               wantLeds = o.Has("--preview-leds");
     const std::string mode = o.Get("--48", "on");
     wheel::LoadOptions options;
     std::string adjustmentError;
@@ -61,7 +63,7 @@ int RunConvert(const Context& context)
         return Fail("convert takes one picture file (see wheelctl convert --help)", 2);
     const std::string& picturePath = context.args.operands[0];
     const int toStdout = (wantFrame && IsStandardOutput(framePath)) + (wantBlock && IsStandardOutput(blockPath))
-        + (wantPreview && IsStandardOutput(previewPath));
+        + (wantPreview && IsStandardOutput(previewPath)) + (wantLeds && IsStandardOutput(ledsPath));
     if (toStdout > 1)
         return Fail("only one output can go to standard output (-)", 2);
     if (toStdout == 1)
@@ -76,13 +78,15 @@ int RunConvert(const Context& context)
     picture.SetPicture(std::move(loaded.picture));
     picture.RenderWheel(mode == "on" ? 1 : 0);
 
-    std::vector<std::uint8_t> previewPng;
-    if (wantPreview && !wheel::codecs::Encode(".png", picture.Preview(), previewPng))
+    std::vector<std::uint8_t> previewPng, ledsPng;
+    if ((wantPreview && !wheel::codecs::Encode(".png", picture.Preview(), previewPng))
+        || (wantLeds && !wheel::codecs::Encode(".png", picture.LedView(), ledsPng)))
         return Fail(wheel::codecs::Available() ? "cannot encode the preview"
                                                : "cannot encode the preview: the picture codecs cannot be loaded");
 
-    if (!wantFrame && !wantBlock && !wantPreview)
-        Messages() << "converted " << picturePath << " (nothing written: give --frame, --block or --preview)\n";
+    if (!wantFrame && !wantBlock && !wantPreview && !wantLeds)
+        Messages() << "converted " << picturePath
+                   << " (nothing written: give --frame, --block, --preview or --preview-leds)\n";
     const wheel::WheelFrame frame = picture.Frame();
     std::vector<Output> outputs;
     if (wantFrame)
@@ -91,6 +95,8 @@ int RunConvert(const Context& context)
         outputs.push_back({"block", blockPath, picture.Block()});
     if (wantPreview)
         outputs.push_back({"preview", previewPath, previewPng});
+    if (wantLeds)
+        outputs.push_back({"preview of the LEDs", ledsPath, ledsPng});
     if (!WriteOutputs(outputs))
         return 1;
     return 0;
@@ -102,6 +108,8 @@ OptionTable ConvertOptions()
         {"--frame", "FILE", "the 492-byte column image (164 columns x 3 bytes)", Value::File},
         {"--block", "FILE", "the 496-byte transfer block: frame, 48-picture mode,\nthen 0xAA 0xAA 0xAA", Value::File},
         {"--preview", "FILE", "the 312 x 312 round preview as a PNG", Value::File},
+        {"--preview-leds", "FILE", "the frame as the wheel's 164 x 24 LEDs, a\n312 x 312 PNG (the editor's Show LEDs)",
+         Value::File},
         {"--48", "on|off", "the 48-picture mode byte of the block (default on)", Value::Words, "on off"},
     };
     for (Option& adjustment : AdjustmentOptions())
@@ -111,7 +119,8 @@ OptionTable ConvertOptions()
 
 const Registrar kConvert({
     "convert",
-    std::string("convert PICTURE [--frame FILE] [--block FILE] [--preview FILE] [--48 on|off]\n"
+    std::string("convert PICTURE [--frame FILE] [--block FILE] [--preview FILE]\n"
+                "        [--preview-leds FILE] [--48 on|off]\n"
                 "        ")
         + kAdjustmentSynopsis,
     "      Converts a BMP, JPEG or PNG picture as the editor does; the\n"

@@ -2,6 +2,7 @@
 
 #include "picture/Binarize.h"
 #include "picture/RenderWheel.h"
+#include "picture/Tone.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -167,17 +168,26 @@ cv::Mat FrameColour(const cv::Mat& colour, const PictureAdjustments& adjustments
     return turned;
 }
 
+cv::Mat MakeToneWork(const cv::Mat& gray, const PictureAdjustments& adjustments)
+{
+    return PictureOfFrame(TonePattern(MakeToneSquare(gray, adjustments.fit), adjustments.tone, adjustments.invert));
+}
+
 void AdjustDecodedPicture(cv::Mat gray, const PictureAdjustments& adjustments, bool keepGray,
-                          LoadedPicture& picture)
+                          LoadedPicture& picture, const GreyCounts* counts)
 {
     if (adjustments.rotate != Rotation::Deg0) {
         cv::Mat turned;
         RotatePicture(gray, turned, adjustments.rotate);
         gray = turned;  // the unturned picture goes now, before the threshold's buffers
     }
-    picture.threshold = OtsuThreshold(gray);
+    picture.threshold = counts ? OtsuThreshold(*counts) : OtsuThreshold(gray);
     const int threshold = adjustments.threshold.value_or(picture.threshold);
-    if (keepGray) {
+    if (adjustments.tone != Tone::Threshold) {
+        picture.work = MakeToneWork(gray, adjustments);
+        if (keepGray)
+            picture.gray = gray;
+    } else if (keepGray) {
         cv::Mat binary;
         picture.work = MakeAdjustedWork(gray, threshold, adjustments.fit, adjustments.invert, &binary);
         picture.gray = gray;

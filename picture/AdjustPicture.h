@@ -6,6 +6,7 @@
 // wheel samples that picture. With the defaults the working picture is byte
 // for byte the plain conversion's.
 
+#include "picture/Binarize.h"
 #include "picture/PictureAdjustments.h"
 #include "picture/PictureFile.h"
 
@@ -54,11 +55,16 @@ cv::Mat MakeAdjustedWork(cv::Mat& gray, int threshold, FitMode fit, bool invert,
 // is `colour` itself.
 cv::Mat FrameColour(const cv::Mat& colour, const PictureAdjustments& adjustments);
 
+// The working picture of a tone other than the threshold: the LED pattern
+// of `gray` (already rotated) painted footprint by footprint.
+cv::Mat MakeToneWork(const cv::Mat& gray, const PictureAdjustments& adjustments);
+
 // Completes a freshly decoded picture: rotates `gray`, finds Otsu's threshold
 // (picture.threshold), makes picture.work and records the adjustments; with
 // `keepGray` the rotated grey picture stays in picture.gray, otherwise it is
-// binarised in place and released.
+// binarised in place (for the threshold tone) and released. `counts`, when
+// given, are the grey picture's (GreyCounter counts them during the decode).
 void AdjustDecodedPicture(cv::Mat gray, const PictureAdjustments& adjustments, bool keepGray,
-                          LoadedPicture& picture);
+                          LoadedPicture& picture, const GreyCounts* counts = nullptr);
 
 } // namespace wheel

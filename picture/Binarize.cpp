@@ -6,11 +6,11 @@ namespace wheel {
 
 namespace {
 
-// The counts are exact and handed over as floats. (Counters of single
-// precision incremented one by one would stop at 2^24, and a picture with more
-// of one value than that would get a threshold from a wrong histogram: a large
-// picture that is mostly white could come out all dark.)
-void Histogram(const cv::Mat& bytes, float hist[256])
+// The counts are exact. (Counters of single precision incremented one by one
+// would stop at 2^24, and a picture with more of one value than that would
+// get a threshold from a wrong histogram: a large picture that is mostly
+// white could come out all dark.)
+GreyCounts Histogram(const cv::Mat& bytes)
 {
     const int channel = 0;
     const int bins = 256;
@@ -18,8 +18,10 @@ void Histogram(const cv::Mat& bytes, float hist[256])
     const float* ranges[] = {range};
     cv::Mat counts;
     cv::calcHist(&bytes, 1, &channel, cv::noArray(), counts, 1, &bins, ranges, true, false);
+    GreyCounts histogram{};
     for (int k = 0; k < 256; ++k)
-        hist[k] = counts.at<float>(k);
+        histogram[static_cast<std::size_t>(k)] = static_cast<std::uint64_t>(counts.at<float>(k));
+    return histogram;
 }
 
 } // namespace
@@ -30,10 +32,22 @@ int OtsuThreshold(const cv::Mat& image)
     if (image.empty())
         return 20;
     // One channel of width x channels bytes per row, without the row padding.
-    const cv::Mat bytes = image.reshape(1);
-    const int n = bytes.cols * bytes.rows;
+    return OtsuThreshold(Histogram(image.reshape(1)));
+}
+
+int OtsuThreshold(const GreyCounts& counts)
+{
+    // The search works on single-precision probabilities, as it always has:
+    // its rounding decides between splits of equal variance.
+    std::uint64_t total = 0;
     float hist[256];
-    Histogram(bytes, hist);
+    for (int k = 0; k < 256; ++k) {
+        total += counts[static_cast<std::size_t>(k)];
+        hist[k] = static_cast<float>(counts[static_cast<std::size_t>(k)]);
+    }
+    if (total == 0)
+        return 20;
+    const int n = static_cast<int>(total);
     // Only a split that leaves both classes some pixels competes: from the
     // first grey value present up to, not including, the last one. Past the
     // last value the dark class's weight is 1 only up to rounding, the

@@ -80,14 +80,77 @@ void CmykRowToGray(const JSAMPLE* cmyk, uchar* gray, int width)
     }
 }
 
+// The file handed to libjpeg in large pieces. Its Huffman decoder takes a
+// fast path only while a few kilobytes of data lie ready (512 bytes a block
+// of an MCU); the 4 KiB pieces of jpeg_stdio_src leave it on the slow path
+// most of the time. Otherwise as jpeg_stdio_src: an empty file is an error,
+// and one that ends early is warned of and ended with an EOI marker.
+struct Source {
+    jpeg_source_mgr pub;  // first member: libjpeg hands it back as cinfo->src
+    std::FILE* file = nullptr;
+    std::vector<JOCTET> buffer;
+    bool started = false;
+};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInput(j_decompress_ptr cinfo)
+{
+    auto* source = reinterpret_cast<Source*>(cinfo->src);
+    std::size_t n = std::fread(source->buffer.data(), 1, source->buffer.size(), source->file);
+    if (n == 0) {
+        if (!source->started)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    source->pub.next_input_byte = source->buffer.data();
+    source->pub.bytes_in_buffer = n;
+    source->started = true;
+    return TRUE;
+}
+
+void SkipInput(j_decompress_ptr cinfo, long count)
+{
+    if (count <= 0)
+        return;
+    jpeg_source_mgr& pub = *cinfo->src;
+    while (count > static_cast<long>(pub.bytes_in_buffer)) {
+        count -= static_cast<long>(pub.bytes_in_buffer);
+        FillInput(cinfo);
+    }
+    pub.next_input_byte += count;
+    pub.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void UseSource(jpeg_decompress_struct& cinfo, Source& source, std::FILE* file)
+{
+    constexpr std::size_t kPiece = 256 * 1024;
+    source.file = file;
+    source.buffer.resize(kPiece);
+    source.pub.init_source = InitSource;
+    source.pub.fill_input_buffer = FillInput;
+    source.pub.skip_input_data = SkipInput;
+    source.pub.resync_to_restart = jpeg_resync_to_restart;
+    source.pub.term_source = TermSource;
+    source.pub.bytes_in_buffer = 0;
+    source.pub.next_input_byte = nullptr;
+    cinfo.src = &source.pub;
+}
+
 // Everything a longjmp must not lose lives here and is reached through a
 // reference, never in locals of the frame that calls setjmp.
 struct Job {
     jpeg_decompress_struct cinfo;
     Errors errors;
-    std::vector<char> readBuffer;  // the file's, until it is closed
     std::FILE* file = nullptr;
+    Source source;
     int flags = 0;
+    RowSink* rows = nullptr;  // told of the rows when grey
+    bool told = false;        // Begin was called
     cv::Mat image;
     int orientation = 0;
 };
@@ -98,7 +161,7 @@ bool Run(Job& job)
     if (setjmp(job.errors.jump) != 0)
         return false;
     jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, job.file);
+    UseSource(cinfo, job.source, job.file);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xffff);
     jpeg_read_header(&cinfo, TRUE);
 
@@ -125,6 +188,17 @@ bool Run(Job& job)
     } catch (const std::exception&) {
         return false;
     }
+    // A grey picture's rows are told of in batches as they are finished.
+    constexpr int kRowsPerReport = 64;
+    if (job.rows && !colour) {
+        job.rows->Begin(job.image);
+        job.told = true;
+    }
+    const auto tell = [&job, &cinfo] {
+        const int done = int(cinfo.output_scanline);
+        if (job.told && (done % kRowsPerReport == 0 || done == int(cinfo.output_height)))
+            job.rows->RowsReady(done);
+    };
     if (cmyk) {
         JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                                          JDIMENSION(width) * 4, 1);
@@ -135,6 +209,7 @@ bool Run(Job& job)
                 CmykRowToBgr(buffer[0], row, width);
             else
                 CmykRowToGray(buffer[0], row, width);
+            tell();
         }
     } else {
         constexpr int kRowsPerCall = 8;
@@ -145,6 +220,7 @@ bool Run(Job& job)
             for (int i = 0; i < count; ++i)
                 rows[i] = job.image.ptr(first + i);
             jpeg_read_scanlines(&cinfo, rows, JDIMENSION(count));
+            tell();
         }
     }
     jpeg_finish_decompress(&cinfo);
@@ -153,22 +229,25 @@ bool Run(Job& job)
 
 } // namespace
 
-DecodedPicture DecodeJpeg(const std::string& path, int flags)
+DecodedPicture DecodeJpeg(const std::string& path, int flags, RowSink* rows)
 {
     DecodedPicture result;
     Job job{};
-    job.file = OpenForDecoding(path, job.readBuffer);
+    job.file = std::fopen(path.c_str(), "rb");
     if (!job.file) {
         result.error = LoadError::Unreadable;
         return result;
     }
     job.flags = flags;
+    job.rows = rows;
     job.cinfo.err = jpeg_std_error(&job.errors.pub);
     job.errors.pub.error_exit = OnError;
     job.errors.pub.emit_message = OnMessage;
     job.errors.pub.output_message = Quiet;
 
     const bool finished = Run(job);
+    if (job.told)
+        job.rows->End();
     jpeg_destroy_decompress(&job.cinfo);
     std::fclose(job.file);
 

@@ -1,6 +1,7 @@
 #include "picture/PictureAdjustments.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace wheel {
 
@@ -23,12 +24,23 @@ std::optional<int> SmallNumber(std::string_view text)
     return value;
 }
 
+// The value of `values` whose name is `text`.
+template <typename Enum, typename NameOf>
+std::optional<Enum> ByName(std::string_view text, std::initializer_list<Enum> values, NameOf name)
+{
+    for (Enum value : values)
+        if (text == name(value))
+            return value;
+    return std::nullopt;
+}
+
 } // namespace
 
 bool PictureAdjustments::IsValid() const
 {
     return RotationFromDegrees(Degrees(rotate)).has_value()
         && (fit == FitMode::Stretch || fit == FitMode::Fit || fit == FitMode::Crop)
+        && (tone == Tone::Threshold || tone == Tone::Dither || tone == Tone::Outline)
         && (!threshold || IsManualThreshold(*threshold));
 }
 
@@ -56,10 +68,7 @@ std::optional<Rotation> ParseRotation(std::string_view text)
 
 std::optional<FitMode> ParseFit(std::string_view text)
 {
-    for (FitMode fit : {FitMode::Stretch, FitMode::Fit, FitMode::Crop})
-        if (text == FitName(fit))
-            return fit;
-    return std::nullopt;
+    return ByName(text, {FitMode::Stretch, FitMode::Fit, FitMode::Crop}, FitName);
 }
 
 std::string_view FitName(FitMode fit)
@@ -68,6 +77,21 @@ std::string_view FitName(FitMode fit)
     case FitMode::Stretch: return "stretch";
     case FitMode::Fit: return "fit";
     case FitMode::Crop: return "crop";
+    }
+    return "";
+}
+
+std::optional<Tone> ParseTone(std::string_view text)
+{
+    return ByName(text, {Tone::Threshold, Tone::Dither, Tone::Outline}, ToneName);
+}
+
+std::string_view ToneName(Tone tone)
+{
+    switch (tone) {
+    case Tone::Threshold: return "threshold";
+    case Tone::Dither: return "dither";
+    case Tone::Outline: return "outline";
     }
     return "";
 }

@@ -146,10 +146,10 @@ void ReduceLikeImread(cv::Mat& image, int reduction)
                    0, 0, cv::INTER_LINEAR_EXACT);
 }
 
-DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags)
+DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags, RowSink* rows)
 {
     switch (format) {
-    case PictureFormat::Jpeg: return DecodeJpeg(path, flags);
+    case PictureFormat::Jpeg: return DecodeJpeg(path, flags, rows);
     case PictureFormat::Png: return DecodePng(path, flags);
     case PictureFormat::Bmp: return DecodeBmp(path, flags);
     case PictureFormat::Unknown: break;

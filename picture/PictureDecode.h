@@ -19,9 +19,22 @@ struct DecodedPicture {
     LoadError error = LoadError::None;
 };
 
+// Told of a picture's rows as the decoder finishes them, top to bottom, on
+// the decoder's thread: Begin with the picture once it is allocated, then
+// RowsReady with the count of rows finished so far, then End, after which
+// the picture may change (an EXIF orientation turns it). Only the JPEG
+// decoder tells; End is not called when Begin was not.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void Begin(const cv::Mat& image) = 0;
+    virtual void RowsReady(int rows) = 0;
+    virtual void End() = 0;
+};
+
 // `flags`: cv::IMREAD_GRAYSCALE, cv::IMREAD_COLOR or
 // cv::IMREAD_REDUCED_COLOR_2, _4 or _8.
-DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags);
+DecodedPicture DecodePicture(const std::string& path, PictureFormat format, int flags, RowSink* rows = nullptr);
 
 // The denominator of a reduced flag (1, 2, 4 or 8) and whether it asks for colour.
 int ReductionOf(int flags);

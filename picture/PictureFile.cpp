@@ -1,6 +1,7 @@
 #include "picture/PictureFile.h"
 
 #include "picture/AdjustPicture.h"
+#include "picture/GreyCounter.h"
 #include "picture/PictureDecode.h"
 
 #include <opencv2/imgcodecs.hpp>  // the IMREAD_ flags only
@@ -44,7 +45,10 @@ LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
         colour = std::async(std::launch::async,
                             [path, header, flag] { return DecodePicture(path, header.format, flag); });
     }
-    DecodedPicture gray = DecodePicture(path, header.format, cv::IMREAD_GRAYSCALE);
+    // Otsu's histogram is counted on a thread of its own while the decoder
+    // is still at work (where the decoder tells of its rows).
+    GreyCounter counter;
+    DecodedPicture gray = DecodePicture(path, header.format, cv::IMREAD_GRAYSCALE, &counter);
     DecodedPicture original = options.wantOriginal ? colour.get() : DecodedPicture{};
     const LoadError failed = gray.error != LoadError::None ? gray.error : original.error;
     if (failed != LoadError::None || gray.image.type() != CV_8UC1
@@ -54,7 +58,8 @@ LoadResult LoadPicture(const std::string& path, const LoadOptions& options)
     }
 
     result.picture.header = header;
-    AdjustDecodedPicture(std::move(gray.image), options.adjustments, options.keepGray, result.picture);
+    AdjustDecodedPicture(std::move(gray.image), options.adjustments, options.keepGray, result.picture,
+                         counter.Complete() ? &counter.Counts() : nullptr);
     result.picture.original = std::move(original.image);
     return result;
 }

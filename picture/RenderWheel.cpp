@@ -1,11 +1,12 @@
 #include "picture/RenderWheel.h"
 
+#include "picture/LedFootprints.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdlib>
+#include <vector>
 
 namespace wheel {
 
@@ -28,24 +29,6 @@ bool IsLight(const cv::Mat& work, cv::Point p)
 void DrawRim(cv::Mat& preview)
 {
     cv::circle(preview, cv::Point(kCentre, kCentre), kCentre, kRed, 1, cv::LINE_8, 0);
-}
-
-// The entry whose ray is nearest to each whole degree.
-std::array<int, 360> NearestEntries()
-{
-    std::array<int, 360> nearest{};
-    for (int d = 0; d < 360; ++d) {
-        int best = 360;
-        for (int k = 0; k < kColumns; ++k) {
-            const int apart = std::abs(EntryAngle(k) - d);
-            const int distance = std::min(apart, 360 - apart);
-            if (distance < best) {
-                best = distance;
-                nearest[static_cast<std::size_t>(d)] = k;
-            }
-        }
-    }
-    return nearest;
 }
 
 // The preview's 360 x 48 dots in drawing order: where each one goes on the
@@ -103,34 +86,35 @@ void RenderFrame(const cv::Mat& work, WheelFrame& frame)
 
 cv::Mat PictureOfFrame(const WheelFrame& frame)
 {
-    static const std::array<int, 360> nearest = NearestEntries();
-    cv::Mat picture(kWorkSize, kWorkSize, CV_8UC1, cv::Scalar(255));
-    for (int y = 0; y < kWorkSize; ++y) {
-        auto* row = picture.ptr<std::uint8_t>(y);
-        for (int x = 0; x < kWorkSize; ++x) {
-            // A sample at (x, y) is a point inside this pixel: its centre
-            // stands for it.
-            const double dx = x + 0.5 - kCentre;
-            const double dy = kCentre - (y + 0.5);
-            const long led = std::lround((kOuterRadius - std::hypot(dx, dy)) / kLedSpacing);
-            if (led < 0 || led >= kLeds)
-                continue;  // outside the LEDs' ring: unlit
-            double degrees = std::atan2(dx, dy) * 180.0 / M_PI;
-            if (degrees < 0)
-                degrees += 360.0;
-            const int d = static_cast<int>(std::lround(degrees)) % 360;
-            row[x] = LedIsLight(frame, nearest[static_cast<std::size_t>(d)], static_cast<int>(led)) ? 255 : 0;
-        }
-    }
-    // The pixels the conversion samples, exactly; no two LEDs share one.
-    for (int c = 0; c < kColumns; ++c) {
-        const int entry = EntryOfColumn(c);
-        for (int j = 0; j < kLeds; ++j) {
-            const cv::Point p = SamplePoint(LedRadius(j), ColumnAngle(c));
-            picture.at<std::uint8_t>(p.y, p.x) = LedIsLight(frame, entry, j) ? 255 : 0;
-        }
-    }
+    const std::vector<std::int16_t>& owners = FootprintOwners();
+    cv::Mat picture(kWorkSize, kWorkSize, CV_8UC1);
+    std::uint8_t* pixel = picture.ptr<std::uint8_t>();
+    for (const std::int16_t owner : owners)
+        *pixel++ = owner < 0 || LedIsLight(frame, owner / kLeds, owner % kLeds) ? 255 : 0;
     return picture;
+}
+
+cv::Mat RenderLedView(const WheelFrame& frame)
+{
+    constexpr int kShift = 4;          // corners to a sixteenth of a pixel
+    constexpr double kGap = 0.45;      // white between neighbouring LEDs
+    std::vector<std::vector<cv::Point>> groups[3];
+    for (int entry = 0; entry < kColumns; ++entry)
+        for (int led = 0; led < kLeds; ++led) {
+            if (LedIsLight(frame, entry, led))
+                continue;
+            std::vector<cv::Point> corners;
+            for (const cv::Point2d& p : FootprintOutline(entry, led, kGap))
+                corners.emplace_back(cvRound(p.x * (1 << kShift)), cvRound(p.y * (1 << kShift)));
+            groups[led / 8].push_back(std::move(corners));
+        }
+    cv::Mat view = MakeBlankPreview();
+    const cv::Scalar colours[3] = {kGreen, kBlue, kRed};
+    for (int g = 0; g < 3; ++g)
+        if (!groups[g].empty())
+            cv::fillPoly(view, groups[g], colours[g], cv::LINE_AA, kShift);
+    DrawRim(view);
+    return view;
 }
 
 void RenderPreview(const cv::Mat& work, cv::Mat& preview)

@@ -53,7 +53,9 @@ bool WheelPicture::Adjust(const PictureAdjustments& adjustments)
         cv::Mat shown = reframed ? FrameColour(m_original, adjustments) : m_shown;
         // From here on the old grey picture's memory may be overwritten.
         const int threshold = adjustments.threshold.value_or(m_nOtsuThreshold);
-        cv::Mat work = MakeAdjustedWork(gray, threshold, adjustments.fit, adjustments.invert, &binary);
+        cv::Mat work = adjustments.tone == Tone::Threshold
+                           ? MakeAdjustedWork(gray, threshold, adjustments.fit, adjustments.invert, &binary)
+                           : MakeToneWork(gray, adjustments);
         m_shown = std::move(shown);
         m_gray = std::move(gray);
         m_binary = std::move(binary);
@@ -80,6 +82,11 @@ WheelPicture::RenderResult WheelPicture::RenderWheel(std::uint8_t mode48)
     RenderFrame(m_work, frame);
     m_transferBlock = MakeTransferBlock(frame, mode48);
     return RenderResult::Rendered;
+}
+
+cv::Mat WheelPicture::LedView() const
+{
+    return RenderLedView(Frame());
 }
 
 WheelFrame WheelPicture::Frame() const

@@ -48,6 +48,9 @@ public:
     const cv::Mat& Shown() const { return m_shown; }
     const cv::Mat& Work() const { return m_work; }
     const cv::Mat& Preview() const { return m_preview; }
+    // The rendered frame as the wheel's 164 x 24 LEDs (RenderLedView), the
+    // same size as Preview().
+    cv::Mat LedView() const;
     const TransferBlock& Block() const { return m_transferBlock; }
     TransferBlock& Block() { return m_transferBlock; }
     WheelFrame Frame() const;

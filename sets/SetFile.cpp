@@ -88,6 +88,13 @@ bool ReadCell(const QJsonObject& entry, const QDir& folder, PictureSet& set, Set
             return Refuse(error, Reason::BadInvert, *box);
         cell.adjustments.invert = invert.toBool();
     }
+    const QJsonValue tone = entry.value(QStringLiteral("tone"));
+    if (!tone.isUndefined()) {
+        const std::optional<Tone> kind = tone.isString() ? ParseTone(tone.toString().toStdString()) : std::nullopt;
+        if (!kind)
+            return Refuse(error, Reason::BadTone, *box);
+        cell.adjustments.tone = *kind;
+    }
     set.Cell(*box) = cell;
     return true;
 }
@@ -196,14 +203,19 @@ QByteArray SetFileBytes(const PictureSet& set, const QString& path)
         out += first ? "\n" : ",\n";
         first = false;
         const std::string_view fit = FitName(a.fit);
+        const std::string_view tone = ToneName(a.tone);
         // One pass, so that a "%1" in a file name stays as it is.
         out += QStringLiteral("    { \"box\": %1, \"picture\": %2, \"rotate\": %3, \"fit\": \"%4\", \"threshold\": %5, "
-                              "\"invert\": %6 }")
+                              "\"invert\": %6%7 }")
                    .arg(QString::number(box), ValueText(SavedPicturePath(cell->picture, folder)),
                         QString::number(Degrees(a.rotate)),
                         QString::fromLatin1(fit.data(), static_cast<qsizetype>(fit.size())),
                         a.threshold ? QString::number(*a.threshold) : QStringLiteral("\"auto\""),
-                        a.invert ? QStringLiteral("true") : QStringLiteral("false"))
+                        a.invert ? QStringLiteral("true") : QStringLiteral("false"),
+                        a.tone == Tone::Threshold
+                            ? QString()
+                            : QStringLiteral(", \"tone\": \"%1\"")
+                                  .arg(QString::fromLatin1(tone.data(), static_cast<qsizetype>(tone.size()))))
                    .toUtf8();
     }
     out += first ? "]\n}\n" : "\n  ]\n}\n";

@@ -7,13 +7,17 @@
 //     "mode48": true,
 //     "slots": [
 //       { "box": 1, "picture": "sunrise.jpg", "rotate": 0, "fit": "stretch", "threshold": "auto", "invert": false },
-//       { "box": 20, "picture": "logos/club.png", "rotate": 90, "fit": "fit", "threshold": 140, "invert": true }
+//       { "box": 20, "picture": "logos/club.png", "rotate": 90, "fit": "fit", "threshold": 140, "invert": true },
+//       { "box": 7, "picture": "cat.jpg", "rotate": 0, "fit": "crop", "threshold": "auto", "invert": false,
+//         "tone": "dither" }
 //     ]
 //   }
 //
 // "box" is the slot box 1..20 as the window labels them (box 20 is slot 0 on
 // the wire); boxes not listed are empty. The adjustments may be left out and
-// take their defaults. "picture" is relative to the set file's folder, or
+// take their defaults; "tone" ("threshold", "dither" or "outline") is written
+// only when it is not the threshold, so that sets without tones keep their
+// bytes. "picture" is relative to the set file's folder, or
 // absolute; a set is saved with relative paths for the pictures in or below
 // its folder. Reading refuses the whole file, loading nothing, for anything
 // but a picture that is missing or cannot be loaded: that one is the cell's
@@ -51,6 +55,7 @@ struct SetFileError {
         BadFit,        // box
         BadThreshold,  // box
         BadInvert,     // box
+        BadTone,       // box
         Unwritable,    // detail: the system's reason
     };
     Reason reason = Reason::None;

@@ -29,6 +29,7 @@ QString Chinese(const SetFileError& e)
     case Reason::BadFit: return QStringLiteral("第%1幅的fit只能是stretch、fit或crop").arg(box);
     case Reason::BadThreshold: return QStringLiteral("第%1幅的阈值只能是auto或0到254之间的整数").arg(box);
     case Reason::BadInvert: return QStringLiteral("第%1幅的invert只能是true或false").arg(box);
+    case Reason::BadTone: return QStringLiteral("第%1幅的tone只能是threshold、dither或outline").arg(box);
     case Reason::Unwritable: return e.detail;
     }
     return {};
@@ -56,6 +57,7 @@ std::string English(const SetFileError& e)
     case Reason::BadFit: return box + ": \"fit\" must be stretch, fit or crop";
     case Reason::BadThreshold: return box + ": \"threshold\" must be auto or a whole number from 0 to 254";
     case Reason::BadInvert: return box + ": \"invert\" must be true or false";
+    case Reason::BadTone: return box + ": \"tone\" must be threshold, dither or outline";
     case Reason::Unwritable: return detail;
     }
     return {};

@@ -279,7 +279,50 @@ void SaveSetWindow(CWheelDlg& dlg, const QString& setFile, const char* name)
     window->close();
 }
 
-void Tour(CWheelDlg& dlg, const QString& sample, const QString& setFile)
+// One photo in the three tones, as the preview area shows each, beside the
+// photo as "原图" shows it; then 抖动 with 按LED显示, both windows.
+void SaveTones(CWheelDlg& dlg, const QString& photo)
+{
+    wheel::FileDialog::SetNextFileName(photo);
+    Click(&dlg, "btnOpenPicture");
+    dlg.MenuBar()->Adjustments()->trigger();
+    auto* window = dlg.findChild<QDialog*>(QStringLiteral("adjustmentsWindow"));
+    auto* original = Find<CPictureArea>(&dlg, "picOriginal");
+    auto* preview = Find<CPictureArea>(&dlg, "picPreview");
+    if (!dlg.m_bPictureLoaded || !window || !original || !preview) {
+        Fail(QStringLiteral("the photo for the tones did not open: ") + photo);
+        return;
+    }
+    const std::pair<const char*, const char*> tones[] = {
+        {"radToneThreshold", "黑白 (threshold)"}, {"radToneDither", "抖动 (dither)"}, {"radToneOutline", "轮廓线 (outline)"}};
+    const int side = preview->width(), label = 24, gap = 8;
+    QImage strip(4 * side + 3 * gap, side + label, QImage::Format_RGB888);
+    strip.fill(Qt::white);
+    QPainter painter(&strip);
+    painter.setFont(QApplication::font());
+    auto place = [&](int i, const QImage& image, const QString& caption) {
+        const QRect at(i * (side + gap), label, side, side);
+        painter.drawImage(at, image);
+        painter.drawText(QRect(at.left(), 0, side, label), Qt::AlignCenter, caption);
+    };
+    place(0, original->grab().toImage(), QStringLiteral("原图 (picture)"));
+    for (int i = 0; i < 3; ++i) {
+        Click(window, tones[i].first);
+        QTest::qWait(150);
+        place(i + 1, preview->grab().toImage(), QString::fromUtf8(tones[i].second));
+    }
+    painter.end();
+    SaveImage(strip, "17-tones");
+
+    Click(window, "radToneDither");
+    dlg.MenuBar()->ShowLeds()->trigger();
+    SaveTogether({&dlg, window}, "18-dither-leds");
+    dlg.MenuBar()->ShowLeds()->trigger();
+    Click(window, "btnDefaults");
+    window->close();
+}
+
+void Tour(CWheelDlg& dlg, const QString& sample, const QString& setFile, const QString& photo)
 {
     Save(&dlg, "01-start");
 
@@ -354,6 +397,8 @@ void Tour(CWheelDlg& dlg, const QString& sample, const QString& setFile)
 
     SaveFileMenu(dlg, "12-menu");
     SaveAdjusted(dlg, "13-adjustments");
+    if (!photo.isEmpty())
+        SaveTones(dlg, photo);
     SaveSetWindow(dlg, setFile, "15-set-window");
 }
 
@@ -365,9 +410,10 @@ int main(int argc, char** argv)
     app.setApplicationName(QStringLiteral("wheel-editor"));
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE\n");
+        std::fprintf(stderr, "usage: wheel-screenshots OUTPUT_DIR SAMPLE_PICTURE [PHOTO]\n");
         return 2;
     }
+    const QString photo = args.value(3);
     g_outDir = args.at(1);
     // The sample goes into a list of recent pictures of the tour's own.
     QTemporaryDir settings;
@@ -385,7 +431,7 @@ int main(int argc, char** argv)
         CWheelDlg dlg(options);
         dlg.show();
         QTest::qWaitForWindowExposed(&dlg);
-        Tour(dlg, args.at(2), setFile);
+        Tour(dlg, args.at(2), setFile, photo);
         dlg.close();
     }
     {

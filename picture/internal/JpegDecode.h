@@ -8,6 +8,6 @@
 
 namespace wheel {
 
-DecodedPicture DecodeJpeg(const std::string& path, int flags);
+DecodedPicture DecodeJpeg(const std::string& path, int flags, RowSink* rows = nullptr);
 
 } // namespace wheel

@@ -118,6 +118,46 @@
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>色调</source>
+        <translation>Tone</translation>
+    </message>
+    <message>
+        <source>黑白(&amp;B)</source>
+        <translation>&amp;Black and white</translation>
+    </message>
+    <message>
+        <source>黑白</source>
+        <translation>Black and white</translation>
+    </message>
+    <message>
+        <source>按阈值分成亮暗两种：暗的部分点亮</source>
+        <translation>Light or dark by the threshold; the dark parts light up</translation>
+    </message>
+    <message>
+        <source>抖动(&amp;H)</source>
+        <translation>Dit&amp;her</translation>
+    </message>
+    <message>
+        <source>抖动</source>
+        <translation>Dither</translation>
+    </message>
+    <message>
+        <source>用点亮的LED的疏密表现深浅，照片也能看出层次</source>
+        <translation>Grey as more or fewer lit LEDs, so that a photo keeps its shades</translation>
+    </message>
+    <message>
+        <source>轮廓线(&amp;O)</source>
+        <translation>&amp;Outline</translation>
+    </message>
+    <message>
+        <source>轮廓线</source>
+        <translation>Outline</translation>
+    </message>
+    <message>
+        <source>只点亮明暗区域之间的边线</source>
+        <translation>Only the lines between light and dark regions light up</translation>
+    </message>
 </context>
 <context>
     <name>CDiyDlg</name>
@@ -667,6 +707,10 @@
         <translation>&amp;Reset adjustments</translation>
     </message>
     <message>
+        <source>按LED显示(&amp;L)</source>
+        <translation>Show &amp;LEDs</translation>
+    </message>
+    <message>
         <source>设备(&amp;D)</source>
         <translation>&amp;Device</translation>
     </message>
@@ -779,6 +823,10 @@
         <translation>slot %1: "invert" must be true or false</translation>
     </message>
     <message>
+        <source>第%1幅的tone只能是threshold、dither或outline</source>
+        <translation>slot %1: "tone" must be threshold, dither or outline</translation>
+    </message>
+    <message>
         <source>图片组(&amp;G)…</source>
         <translation>Picture &amp;sets…</translation>
     </message>
@@ -845,6 +893,14 @@
     <message>
         <source>裁剪</source>
         <translation>cropped</translation>
+    </message>
+    <message>
+        <source>抖动</source>
+        <translation>dithered</translation>
+    </message>
+    <message>
+        <source>轮廓线</source>
+        <translation>outlines</translation>
     </message>
     <message>
         <source>反色</source>

@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -279,6 +280,9 @@ TEST_F(SetWindowTest, CellAdjustedLiveAndCleared)
     EXPECT_NE(Label(window, 3, "preview")->pixmap().toImage(), before);
     EXPECT_EQ(Label(window, 3, "adjustments")->text(), QStringLiteral("反色"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("未命名* - 图片组"));
+    adjustments->findChild<QRadioButton*>(QStringLiteral("radToneDither"))->click();
+    EXPECT_EQ(window->Document().Set().Cell(3)->adjustments.tone, wheel::Tone::Dither);
+    EXPECT_EQ(Label(window, 3, "adjustments")->text(), QStringLiteral("抖动 · 反色"));
 
     emit window->Cell(3)->clear(3);
     EXPECT_FALSE(adjustments->HasTarget());

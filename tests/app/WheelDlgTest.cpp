@@ -174,6 +174,18 @@ protected:
         QTest::mouseClick(Find<QPushButton>("btnOpenPicture"), Qt::LeftButton);
     }
 
+    // Grey rising evenly from black to white, opened, and the adjustments
+    // window from the menu.
+    CAdjustmentsDlg* OpenRampAndAdjustments()
+    {
+        cv::Mat ramp(100, 256, CV_8UC3);
+        for (int x = 0; x < 256; ++x)
+            ramp.col(x).setTo(cv::Scalar(x, x, x));
+        Open(Write(QStringLiteral("ramp.png"), ramp));
+        dlg->MenuBar()->Adjustments()->trigger();
+        return Find<CAdjustmentsDlg>("adjustmentsWindow");
+    }
+
     QImage GrabOriginal() { return Find<CPictureArea>("picOriginal")->grab().toImage(); }
     QImage GrabPreview() { return Find<CPictureArea>("picPreview")->grab().toImage(); }
     QString LogText() { return Find<QPlainTextEdit>("editLog")->toPlainText(); }
@@ -634,14 +646,9 @@ TEST_F(WheelDlgTest, F1OpensTheAboutBox)
 // locks the adjustments as it locks "打开图片".
 TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
 {
-    // Grey rising evenly from black to white: Otsu splits it in the middle,
-    // and a higher threshold darkens more of it.
-    cv::Mat ramp(100, 256, CV_8UC3);
-    for (int x = 0; x < 256; ++x)
-        ramp.col(x).setTo(cv::Scalar(x, x, x));
-    Open(Write(QStringLiteral("ramp.png"), ramp));
-    dlg->MenuBar()->Adjustments()->trigger();
-    auto* window = Find<CAdjustmentsDlg>("adjustmentsWindow");
+    // Otsu splits the ramp in the middle, and a higher threshold darkens
+    // more of it.
+    auto* window = OpenRampAndAdjustments();
     ASSERT_TRUE(window && QTest::qWaitForWindowExposed(window));
     auto* slider = window->findChild<QSlider*>(QStringLiteral("sliderThreshold"));
     auto* automatic = window->findChild<QCheckBox*>(QStringLiteral("chkAutoThreshold"));
@@ -686,6 +693,43 @@ TEST_F(WheelDlgTest, AdjustmentsFollowTheSliderUntilANewPicture)
     EXPECT_FALSE(window->findChild<QCheckBox*>(QStringLiteral("chkInvert"))->isChecked());
     EXPECT_EQ(slider->value(), dlg->Picture().OtsuThreshold());
     EXPECT_FALSE(dlg->MenuBar()->ResetAdjustments()->isEnabled());
+}
+
+// 色调: 抖动 and 轮廓线 change the preview at once and leave the threshold
+// aside; 按LED显示 draws the frame as the wheel's LEDs, is remembered, and
+// 导出预览图 then saves what is shown.
+TEST_F(WheelDlgTest, TonesAndTheLedView)
+{
+    auto* window = OpenRampAndAdjustments();
+    auto* slider = window->findChild<QSlider*>(QStringLiteral("sliderThreshold"));
+    const QImage dots = GrabPreview();
+    const wheel::WheelFrame twoTones = dlg->Picture().Frame();
+    for (const char* name : {"radToneDither", "radToneOutline"}) {
+        window->findChild<QRadioButton*>(QString::fromLatin1(name))->click();
+        EXPECT_NE(dlg->Picture().Adjustments().tone, wheel::Tone::Threshold) << name;
+        EXPECT_NE(dlg->Picture().Frame(), twoTones) << name;
+        EXPECT_NE(GrabPreview(), dots) << name;
+        EXPECT_FALSE(slider->isEnabled()) << name;
+    }
+    window->findChild<QRadioButton*>(QStringLiteral("radToneThreshold"))->click();
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(dlg->Picture().Frame(), twoTones);
+    EXPECT_EQ(GrabPreview(), dots);
+
+    QAction* leds = dlg->MenuBar()->ShowLeds();
+    ASSERT_FALSE(leds->isChecked());
+    leds->trigger();
+    EXPECT_NE(GrabPreview(), dots);
+    EXPECT_EQ(cv::norm(dlg->ShownPreview(), dlg->Picture().LedView(), cv::NORM_INF), 0);
+    const QString out = dir.filePath(QStringLiteral("leds.png"));
+    wheel::FileDialog::SetNextFileName(out);
+    dlg->MenuBar()->ExportPreview()->trigger();
+    const cv::Mat written = cv::imread(QFile::encodeName(out).toStdString(), cv::IMREAD_COLOR);
+    EXPECT_EQ(cv::norm(written, dlg->Picture().LedView(), cv::NORM_INF), 0);
+    EXPECT_TRUE(CWheelDlg(wheeltest::NoWheelLight()).MenuBar()->ShowLeds()->isChecked());  // remembered
+    leds->trigger();
+    EXPECT_EQ(GrabPreview(), dots);
+    EXPECT_FALSE(CWheelDlg(wheeltest::NoWheelLight()).MenuBar()->ShowLeds()->isChecked());
 }
 
 // 导出预览图 writes the preview's pixels; 最近打开 lists what was opened and

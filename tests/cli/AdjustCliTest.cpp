@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -85,7 +86,8 @@ TEST_F(AdjustCli, DeviceCommandsSendTheAdjustedPictureAndBadValuesAreUsageErrors
     const std::pair<const char*, const char*> bad[] = {
         {"--rotate 45", "--rotate"},        {"--rotate", "--rotate"},          {"--fit square", "--fit"},
         {"--threshold 255", "--threshold"}, {"--threshold -1", "--threshold"}, {"--threshold x", "--threshold"},
-        {"--invert=yes", "--invert"},
+        {"--invert=yes", "--invert"},       {"--tone sepia", "--tone"},        {"--tone", "--tone"},
+        {"--tone dither --tone outline", "--tone"}, {"--tone dither --threshold 100", "--threshold"},
     };
     for (const std::string& command : {"convert " + Quote(picture), download, calibrate}) {
         for (const auto& [options, name] : bad) {
@@ -96,6 +98,39 @@ TEST_F(AdjustCli, DeviceCommandsSendTheAdjustedPictureAndBadValuesAreUsageErrors
         }
     }
     EXPECT_EQ(RunWheelctl("--simulate calibrate --angle 5 --left --rotate 90").status, 2);
+}
+
+// Dither and outline make frames of their own, inverted as the complement;
+// --preview-leds draws the frame's LEDs, dark ones in their group's colour.
+TEST_F(AdjustCli, TonesAndThePreviewOfTheLeds)
+{
+    const auto threshold = Frame(picture, "");
+    const auto dither = Frame(picture, "--tone dither");
+    const auto outline = Frame(picture, "--tone outline --threshold auto");
+    EXPECT_NE(dither, threshold);
+    EXPECT_NE(outline, threshold);
+    EXPECT_NE(outline, dither);
+    auto inverted = Frame(picture, "--tone dither --invert");
+    for (unsigned char& byte : inverted)
+        byte = static_cast<unsigned char>(~byte);
+    EXPECT_EQ(inverted, dither);
+
+    const std::string leds = Path("leds.png");
+    ASSERT_EQ(RunWheelctl("convert " + Quote(picture) + " --tone dither --preview-leds " + Quote(leds)).status, 0);
+    const cv::Mat view = cv::imread(leds, cv::IMREAD_COLOR);
+    ASSERT_EQ(view.size(), cv::Size(312, 312));
+    const cv::Vec3b colours[] = {{0, 255, 0}, {255, 0, 0}, {0, 0, 255}};
+    for (int entry = 0; entry < 164; entry += 7)
+        for (int led = 1; led < 20; led += 3) {  // (inner ones are thin and antialiased)
+            // The middle of the LED's footprint: radius 155 - 4.5 led, the
+            // column's angle clockwise from up.
+            const double theta = (163 - entry) * 2 * CV_PI / 164, radius = 155 - 4.5 * led;
+            const cv::Vec3d shown = view.at<cv::Vec3b>(cvRound(155.5 - radius * std::cos(theta)),
+                                                       cvRound(155.5 + radius * std::sin(theta)));
+            const bool light = (dither[3 * entry + led / 8] >> (led % 8)) & 1;
+            EXPECT_LT(cv::norm(shown - cv::Vec3d(light ? cv::Vec3b(255, 255, 255) : colours[led / 8])), 40)
+                << entry << " " << led;
+        }
 }
 
 } // namespace

@@ -14,6 +14,7 @@ expect "on off" wheelctl download p.png --48 ''
 expect "--left" wheelctl --simulate calibrate --angle 5 --le
 expect "0 90 180 270" wheelctl download p.png --slots 1 --rotate ''
 expect "stretch fit crop" wheelctl convert p.png --fit ''
+expect "threshold dither outline" wheelctl download p.png --slots 1 --tone ''
 expect "en zh" wheelctl --lang ''
 expect "" wheelctl calibrate --angle ''
 expect "--block" wheelctl convert p.png --frame /dev/null --b

@@ -1,6 +1,7 @@
 // Our decoders against cv::imread, byte for byte, on pictures made here in
 // every layout a camera, an editor or a phone writes.
 
+#include "picture/GreyCounter.h"
 #include "picture/PictureDecode.h"
 
 #include <gtest/gtest.h>
@@ -174,11 +175,24 @@ TEST(PictureDecode, GivesThePixelsOfImreadForEveryLayout)
                           cv::IMREAD_REDUCED_COLOR_4, cv::IMREAD_REDUCED_COLOR_8}) {
             const cv::Mat expected = cv::imread(path, flags);
             ASSERT_FALSE(expected.empty()) << c.name << " flags " << flags;
-            const wheel::DecodedPicture ours = wheel::DecodePicture(path, c.format, flags);
+            wheel::GreyCounter counter;
+            const wheel::DecodedPicture ours = wheel::DecodePicture(path, c.format, flags, &counter);
             ASSERT_EQ(ours.error, wheel::LoadError::None) << c.name << " flags " << flags;
             ASSERT_EQ(ours.image.size(), expected.size()) << c.name << " flags " << flags;
             ASSERT_EQ(ours.image.type(), expected.type()) << c.name << " flags " << flags;
             EXPECT_EQ(cv::norm(ours.image, expected, cv::NORM_INF), 0.0) << c.name << " flags " << flags;
+            // A grey JPEG's values are counted while it decodes, every row.
+            EXPECT_EQ(counter.Complete(), c.format == jpeg && flags == cv::IMREAD_GRAYSCALE) << c.name;
+            if (counter.Complete()) {
+                wheel::GreyCounts counts{};
+                for (int y = 0; y < expected.rows; ++y)
+                    for (int x = 0; x < expected.cols; ++x)
+                        ++counts[expected.at<uchar>(y, x)];
+                EXPECT_EQ(counter.Counts(), counts) << c.name;
+                // Nor does it keep the picture: a turned copy must not
+                // leave the unturned one in memory.
+                EXPECT_EQ(ours.image.u->refcount, 1) << c.name;
+            }
         }
     }
     fs::remove_all(dir);

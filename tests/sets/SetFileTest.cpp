@@ -82,6 +82,18 @@ TEST_F(SetFile, TheIssuesExampleReadsAndWhatIsWrittenReadsBack)
     EXPECT_TRUE(bytes.contains(R"("picture": "sub/deep/a.png")"));
     EXPECT_TRUE(bytes.contains(("\"picture\": \"" + Path(QStringLiteral("sunrise.jpg")) + "\"").toUtf8()));
     EXPECT_EQ(wheel::ReadSetFile(saved), set);
+
+    // A tone other than the threshold is written and read back, with the
+    // manual threshold it keeps for later; the threshold tone is not written.
+    EXPECT_FALSE(bytes.contains("tone"));
+    for (const wheel::Tone tone : {wheel::Tone::Dither, wheel::Tone::Outline}) {
+        set.Cell(3)->adjustments.tone = tone;
+        ASSERT_TRUE(wheel::WriteSetFile(set, saved));
+        EXPECT_EQ(wheel::ReadSetFile(saved), set);
+    }
+    QFile again(saved);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(again.readAll().contains(R"("threshold": 254, "invert": true, "tone": "outline" })"));
 }
 
 TEST_F(SetFile, EveryMalformedFileIsRefusedWithItsReason)
@@ -113,6 +125,8 @@ TEST_F(SetFile, EveryMalformedFileIsRefusedWithItsReason)
         {set(R"({"box": 8, "picture": "b.png", "threshold": -1})"), Reason::BadThreshold, 8},
         {set(R"({"box": 8, "picture": "b.png", "threshold": "140"})"), Reason::BadThreshold, 8},
         {set(R"({"box": 9, "picture": "b.png", "invert": "yes"})"), Reason::BadInvert, 9},
+        {set(R"({"box": 10, "picture": "b.png", "tone": "sepia"})"), Reason::BadTone, 10},
+        {set(R"({"box": 10, "picture": "b.png", "tone": 1})"), Reason::BadTone, 10},
         {QByteArray(wheel::kMaxSetFileBytes + 1, ' '), Reason::TooLarge, 0},
     };
     for (const auto& c : cases) {
