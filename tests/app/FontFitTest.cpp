@@ -1,19 +1,23 @@
-// The windows under fonts other than the editor's own: every text stays whole
-// at 9, 11 and 14 points in both languages, and with the default font not a
-// pixel moves. The QApplication comes from WheelDlgTest.cpp.
+// Every window in both languages: under fonts other than the editor's own
+// every text stays whole (at 9, 11 and 14 points), with the default font not a
+// pixel moves, and a screen reader finds a name for every control (walking
+// Qt's accessibility interface). The QApplication comes from WheelDlgTest.cpp.
 
 #include "app/AboutDlg.h"
 #include "app/AdjustmentsDlg.h"
+#include "app/SetCell.h"
 #include "app/SetWindow.h"
 #include "app/WheelDlg.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/TemplateLayout.h"
 #include "diy/DiyDlg.h"
+#include "diy/DiyTemplate.h"
 #include "protocol/SlotHelpDlg.h"
 #include "tests/support/WindowTestSupport.h"
 #include "texts/Language.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -66,6 +70,37 @@ int ExpectTextsFit(QWidget& window, const std::string& when)
     return checked;
 }
 
+// The objects without a name that are visible, and focusable or more than a
+// container (an empty label has nothing to read either); `count` counts all.
+void Unnamed(QAccessibleInterface* iface, QStringList& unnamed, int& count)
+{
+    if (!iface)
+        return;
+    ++count;
+    const QAccessible::Role role = iface->role();
+    const bool container = role == QAccessible::Client || role == QAccessible::Pane || role == QAccessible::Grouping
+                        || role == QAccessible::Separator || role == QAccessible::ScrollBar;
+    auto* label = qobject_cast<QLabel*>(iface->object());
+    const bool blank = label && label->text().isEmpty() && label->pixmap().isNull();
+    if (!iface->state().invisible && (iface->state().focusable || !container) && !blank
+        && iface->text(QAccessible::Name).trimmed().isEmpty())
+        unnamed << QString::fromLatin1(iface->object()->metaObject()->className()) + QLatin1Char(' ')
+                       + iface->object()->objectName();
+    for (int i = 0; i < iface->childCount(); ++i)
+        Unnamed(iface->child(i), unnamed, count);
+}
+
+void ExpectAllNamed(QWidget& window, int atLeast)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStringList unnamed;
+    int count = 0;
+    Unnamed(QAccessible::queryAccessibleInterface(&window), unnamed, count);
+    EXPECT_TRUE(unnamed.isEmpty()) << window.metaObject()->className() << ": " << unnamed.join(u"; ").toStdString();
+    EXPECT_GE(count, atLeast) << window.metaObject()->className();
+}
+
 // On the screen, each slot box shows as much of its text as the same box
 // with all the room it wants ("Slot 1" where "Slot 10" is meant ends earlier).
 void ExpectSlotNumbersShown(CWheelDlg& main)
@@ -102,8 +137,11 @@ void SetApplicationFont(const QString& family, int points)
     }
 }
 
-TEST(DesktopFont, EveryTextFitsInBothLanguagesAtEverySize)
+TEST(DesktopFont, EveryTextFitsAndEveryControlIsNamedInBothLanguages)
 {
+    QTemporaryDir dir;
+    const QString diyPath = dir.filePath(QStringLiteral("diy.bmp"));
+    ASSERT_TRUE(wheel::WriteDiyTemplate(diyPath));
     // The editor's own face, and the generic sans a theme like qt6ct sets.
     for (const QString& family : {QString(), QStringLiteral("Sans Serif")})
         for (UiLanguage language : {UiLanguage::Chinese, UiLanguage::English})
@@ -112,24 +150,37 @@ TEST(DesktopFont, EveryTextFitsInBothLanguagesAtEverySize)
                 SetApplicationFont(family, points);
                 const std::string when = family.toStdString() + (language == UiLanguage::English ? " en " : " zh ")
                                        + std::to_string(points) + " pt";
+                const bool named = points == 9 && family.isEmpty();   // the names do not depend on the font
                 CWheelDlg main(wheeltest::NoWheelLight());
                 EXPECT_GE(ExpectTextsFit(main, when), 35);
                 if (points == 11 && language == UiLanguage::English)
                     ExpectSlotNumbersShown(main);
                 CSetWindow* sets = main.OpenSetWindow();
                 EXPECT_GE(ExpectTextsFit(*sets, when), 60);
+                if (named) {
+                    ExpectAllNamed(main, 60);
+                    ExpectAllNamed(*sets, 150);
+                    EXPECT_EQ(sets->Cell(3)->accessibleName(), language == UiLanguage::English
+                                                                   ? QStringLiteral("Slot 3: Empty, on the wheel: unknown")
+                                                                   : QStringLiteral("第3幅：空，轮上：未知"));
+                }
                 sets->close();
-                CAboutDlg about;
-                CSlotHelpDlg help;
-                CAdjustmentsDlg adjustments;
+                CAboutDlg about(&main);
+                CSlotHelpDlg help(&main);
+                CAdjustmentsDlg adjustments(&main);
                 adjustments.show();
                 // The DIY template keeps its own 宋体 10 pt (which grows with
                 // the resolution); here it is given the size.
-                wheel::CDiyDlg diy;
+                wheel::CDiyDlg diy(&main);
+                diy.SetPath(diyPath);
                 diy.setFont(QFont(diy.font().family(), points + 1));
                 EXPECT_GE(ExpectTextsFit(about, when) + ExpectTextsFit(help, when) + ExpectTextsFit(adjustments, when)
                               + ExpectTextsFit(diy, when),
                           20);
+                for (QWidget* window : {static_cast<QWidget*>(&about), static_cast<QWidget*>(&help),
+                                        static_cast<QWidget*>(&adjustments), static_cast<QWidget*>(&diy)})
+                    if (named)
+                        ExpectAllNamed(*window, 3);
             }
     SetApplicationFont({}, 0);
     wheel::InstallLanguage(UiLanguage::Chinese);
