@@ -233,45 +233,28 @@ TEST(RecentPictures, NewestFirstEachOnceAtMostEight)
     EXPECT_EQ(list, expected);
 }
 
-bool CoversAny(const QRect& window, const std::vector<QRect>& rects)
-{
-    return std::any_of(rects.begin(), rects.end(), [&](const QRect& r) { return window.intersects(r); });
-}
-
 // A window of the editor opens beside the main window where the screen has
 // room (shrunk to it if it may), else over it but clear of its title bar and
-// controls, and only where that cannot be, at its size covering the least.
+// controls, and only where that cannot be at its size, covering the least.
 TEST(WindowPlacement, BesideElseClearOfTheTitleAndTheControls)
 {
-    PlacementRequest request;
-    request.available = QRect(0, 0, 1920, 1050);
-    request.owner = QRect(620, 200, 680, 640);
-    request.keepClear = {QRect(620, 200, 680, 30), QRect(1153, 250, 120, 250), QRect(625, 650, 640, 80)};
-    request.wanted = request.minimum = QSize(330, 430);
-    EXPECT_EQ(PlaceWindow(request), QRect(1300, 200, 330, 430));
-
-    // Wider than the room beside: shrunk to it, still beside.
-    request.wanted = QSize(1000, 800);
-    request.minimum = QSize(420, 400);
-    EXPECT_EQ(PlaceWindow(request), QRect(1300, 200, 620, 800));
-
-    // A 1280-pixel screen with the main window in the middle: no room beside,
-    // so over its pictures, below its title bar and left of its buttons.
-    request.available = QRect(0, 0, 1280, 1024);
-    request.owner = QRect(300, 190, 680, 640);
-    request.keepClear = {QRect(300, 190, 680, 30), QRect(833, 240, 120, 250), QRect(305, 650, 640, 80)};
-    request.wanted = request.minimum = QSize(330, 400);
-    const QRect over = PlaceWindow(request);
-    EXPECT_TRUE(request.available.contains(over));
-    EXPECT_FALSE(CoversAny(over, request.keepClear));
-    EXPECT_EQ(over.size(), QSize(330, 400));
-
-    // Nowhere clear: the wanted size on the screen, covering the least.
-    request.keepClear = {QRect(0, 0, 1280, 500), QRect(0, 520, 1280, 504)};
-    request.wanted = request.minimum = QSize(400, 300);
-    const QRect least = PlaceWindow(request);
-    EXPECT_TRUE(request.available.contains(least));
-    EXPECT_EQ(least.size(), QSize(400, 300));
+    PlacementRequest r{QRect(0, 0, 1920, 1050), QRect(620, 200, 680, 640),
+                       {QRect(620, 200, 680, 30), QRect(1153, 250, 120, 250), QRect(625, 650, 640, 80)},
+                       QSize(330, 430), QSize(330, 430)};
+    EXPECT_EQ(PlaceWindow(r), QRect(1300, 200, 330, 430));
+    r.wanted = QSize(1000, 800);
+    r.minimum = QSize(420, 400);
+    EXPECT_EQ(PlaceWindow(r), QRect(1300, 200, 620, 800));
+    // The main window in the middle of a 1280-pixel screen: over its pictures.
+    r = {QRect(0, 0, 1280, 1024), QRect(300, 190, 680, 640),
+         {QRect(300, 190, 680, 30), QRect(833, 240, 120, 250), QRect(305, 650, 640, 80)}, QSize(330, 400), QSize(330, 400)};
+    const QRect over = PlaceWindow(r);
+    EXPECT_TRUE(r.available.contains(over) && over.size() == r.wanted);
+    for (const QRect& clear : r.keepClear)
+        EXPECT_FALSE(over.intersects(clear));
+    r.keepClear = {QRect(0, 0, 1280, 500), QRect(0, 520, 1280, 504)};   // nowhere clear
+    EXPECT_EQ(PlaceWindow(r).size(), r.wanted);
+    EXPECT_TRUE(r.available.contains(PlaceWindow(r)));
 }
 
 } // namespace
