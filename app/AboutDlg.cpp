@@ -1,5 +1,8 @@
 #include "app/AboutDlg.h"
 
+#include "dialogs/Fonts.h"
+#include "dialogs/TemplateLayout.h"
+
 #include "ui_about.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent)
@@ -9,6 +12,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
+    new wheel::CTemplateLayout(this, wheel::DefaultUiFont());
 }
 
 CAboutDlg::~CAboutDlg() = default;

@@ -2,6 +2,7 @@
 
 #include "ui_adjustments.h"
 
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -46,6 +47,8 @@ CAdjustmentsDlg::CAdjustmentsDlg(QWidget* parent)
     connect(ui->spinThreshold, &QSpinBox::valueChanged, this, manual);
     connect(ui->btnDefaults, &QPushButton::clicked, this, [this] { Change({}); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
+    // Escape closes it as any dialog; Ctrl+W as the desktop's windows.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this), &QShortcut::activated, this, &QDialog::close);
 
     ClearTarget();
 }

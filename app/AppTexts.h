@@ -23,6 +23,7 @@ inline constexpr const char* kQuitMenuText = "退出(&Q)";
 inline constexpr const char* kPictureMenuText = "图片(&P)";
 inline constexpr const char* kAdjustmentsMenuText = "图片调整(&T)…";
 inline constexpr const char* kResetAdjustmentsMenuText = "恢复默认调整(&D)";
+inline constexpr const char* kDiyMenuText = "DIY画图(&Y)…";
 inline constexpr const char* kShowLedsMenuText = "按LED显示(&L)";
 inline constexpr const char* kDeviceMenuText = "设备(&D)";
 inline constexpr const char* kDownloadMenuText = "下载(&L)";
@@ -30,6 +31,7 @@ inline constexpr const char* kCalibrateMenuText = "校准(&C)";
 inline constexpr const char* kFactoryResetMenuText = "恢复出厂设置(&R)";
 inline constexpr const char* kHelpMenuText = "帮助(&H)";
 inline constexpr const char* kAboutHelpMenuText = "关于(&A)";
+inline constexpr const char* kMainMenuName = "主菜单";
 
 inline constexpr const char* kCaptionHint = "温馨提示";
 inline constexpr const char* kCaptionHintSmile = "温馨提示-_-";

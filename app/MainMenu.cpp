@@ -25,6 +25,7 @@ CMainMenu::CMainMenu(QWidget* parent)
     : QMenuBar(parent)
 {
     setObjectName(QStringLiteral("mainMenu"));
+    setAccessibleName(wheel::Shown(wheel::kMainMenuName));
 
     m_fileMenu = addMenu(wheel::Shown(wheel::kFileMenuText));
     m_openPicture = m_fileMenu->addAction(wheel::Shown(wheel::kOpenPictureMenuText));
@@ -48,6 +49,8 @@ CMainMenu::CMainMenu(QWidget* parent)
     m_showLeds = picture->addAction(wheel::Shown(wheel::kShowLedsMenuText));
     m_showLeds->setObjectName(QStringLiteral("showLedsAction"));
     m_showLeds->setCheckable(true);
+    picture->addSeparator();
+    m_diy = picture->addAction(wheel::Shown(wheel::kDiyMenuText));
 
     QMenu* device = addMenu(wheel::Shown(wheel::kDeviceMenuText));
     m_download = device->addAction(wheel::Shown(wheel::kDownloadMenuText));

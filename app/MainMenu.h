@@ -29,6 +29,7 @@ public:
     // 图片
     QAction* Adjustments() const { return m_adjustments; }
     QAction* ResetAdjustments() const { return m_resetAdjustments; }
+    QAction* Diy() const { return m_diy; }
     // Checkable: the preview shows the wheel's LEDs.
     QAction* ShowLeds() const { return m_showLeds; }
     // 设备
@@ -56,6 +57,7 @@ private:
     QAction* m_quit = nullptr;
     QAction* m_adjustments = nullptr;
     QAction* m_resetAdjustments = nullptr;
+    QAction* m_diy = nullptr;
     QAction* m_showLeds = nullptr;
     QAction* m_download = nullptr;
     QAction* m_calibrate = nullptr;

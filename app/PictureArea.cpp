@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 #include <opencv2/imgproc.hpp>
 
 QImage MatToQImage(const cv::Mat& image)
@@ -32,16 +34,31 @@ CPictureArea::CPictureArea(QWidget* parent)
     setFrameShape(QFrame::NoFrame);
 }
 
-void CPictureArea::SetImage(QImage image)
+void CPictureArea::SetImage(QImage image, Sharper sharper)
 {
     m_image = std::move(image);
+    m_sharper = std::move(sharper);
+    m_sharp = QImage();
     update();
 }
 
 void CPictureArea::ClearImage()
 {
-    m_image = QImage();
-    update();
+    SetImage({});
+}
+
+QRect CPictureArea::PictureRect() const
+{
+    // Square in a square area, as the template has it; centred in an area a
+    // larger font has made wider than tall (or taller), so that the round
+    // preview stays round.
+    const int side = std::min(width(), height());
+    return QRect((width() - side) / 2, (height() - side) / 2, side, side);
+}
+
+QSize CPictureArea::DevicePixels() const
+{
+    return (QSizeF(PictureRect().size()) * devicePixelRatioF()).toSize();
 }
 
 void CPictureArea::paintEvent(QPaintEvent* event)
@@ -50,16 +67,29 @@ void CPictureArea::paintEvent(QPaintEvent* event)
     if (m_image.isNull())
         return;
     QPainter painter(this);
+    const QRect target = PictureRect();
+    // Where the screen has more pixels than the image, an image that can be
+    // drawn again at the screen's pixels is, rather than stretched blurry.
+    const QSize device = DevicePixels();
+    if (m_sharper && (device.width() > m_image.width() || device.height() > m_image.height())) {
+        if (m_sharp.size() != device)
+            m_sharp = m_sharper(device);
+        if (!m_sharp.isNull()) {
+            m_sharp.setDevicePixelRatio(devicePixelRatioF());
+            painter.drawImage(target.topLeft(), m_sharp);
+            return;
+        }
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(rect(), m_image);
+    painter.drawImage(target, m_image);
 }
 
-void DrawImageToControl(const cv::Mat& image, CPictureArea* control)
+void DrawImageToControl(const cv::Mat& image, CPictureArea* control, CPictureArea::Sharper sharper)
 {
     if (control == nullptr)
         return;
     QImage converted = MatToQImage(image);
     if (converted.isNull())
         return;
-    control->SetImage(std::move(converted));
+    control->SetImage(std::move(converted), std::move(sharper));
 }

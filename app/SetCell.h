@@ -29,8 +29,9 @@ public:
     void ShowLoading(const QString& picture, const wheel::PictureAdjustments& adjustments);
     void ShowPreview(const QString& picture, const wheel::PictureAdjustments& adjustments, const QImage& preview);
     void ShowProblem(const QString& picture, const wheel::PictureAdjustments& adjustments, const QString& problem);
-    // What the wheel light holds: a preview, or a null image for unknown.
-    void ShowOnWheel(const QImage& preview, const QString& toolTip);
+    // What the wheel light holds: a preview and the picture's name, or a
+    // null image and no name for unknown.
+    void ShowOnWheel(const QImage& preview, const QString& name, const QString& toolTip);
 
     // While false (during a download) nothing is dropped and the menu is off.
     void SetEditable(bool editable) { m_bEditable = editable; }
@@ -46,24 +47,43 @@ signals:
     void choosePicture(int box);
     void adjust(int box);
     void clear(int box);
+    // An arrow key: the focus goes to the next cell that way.
+    void stepFocus(int box, int dx, int dy);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Arrows move to the next cell, Enter or Space chooses a picture, Delete
+    // clears, the Menu key or Shift+F10 opens the menu.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void ShowPicture(const QString& picture, const wheel::PictureAdjustments& adjustments);
     void ElideName();
+    void FitToFont();
+    void OpenMenu(const QPoint& at);
+    enum class Tone { Plain, Muted, Problem };
+    void SetPreviewTone(Tone tone);
+    void UpdateAccessibleName();
 
     const int m_nBox;
     bool m_bFilled = false;
     bool m_bEditable = true;
+    bool m_bKeyboardMenuShown = false;
+    Tone m_tone = Tone::Plain;
+    QString m_strPicture;   // the picture's file name; empty for an empty cell
+    QString m_strOnWheel;   // what the wheel holds; empty when unknown
     QString m_strName;   // the file name, elided to fit when shown
     QLabel* m_preview = nullptr;
     QLabel* m_onWheel = nullptr;
+    QLabel* m_onWheelLabel = nullptr;
     QLabel* m_name = nullptr;
     QLabel* m_adjustments = nullptr;
 };

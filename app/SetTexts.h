@@ -17,6 +17,7 @@ inline constexpr const char* kSaveSetAsText = "另存为…";
 inline constexpr const char* kSaveRecordText = "把轮上的图片存为图片组…";
 inline constexpr const char* kSet48ModeText = "48图模式";
 inline constexpr const char* kDownloadAllText = "下载全部";
+inline constexpr const char* kSetProgressName = "下载进度";
 inline constexpr const char* kLoadingStatus = "正在载入图片：%1/%2";
 inline constexpr const char* kSavedStatus = "已保存“%1”";
 
@@ -40,6 +41,13 @@ inline constexpr const char* kChoosePictureMenuText = "选择图片…";
 inline constexpr const char* kAdjustCellMenuText = "调整…";
 inline constexpr const char* kClearCellMenuText = "清除";
 inline constexpr const char* kAdjustCellTitle = "第%1幅的图片调整";
+// What a screen reader says of a cell: its box, its picture, what the wheel
+// light holds there.
+inline constexpr const char* kCellAccessibleName = "第%1幅：%2，轮上：%3";
+inline constexpr const char* kCellAccessibleDescription =
+    "回车键或空格键选择图片，Delete键清除，菜单键打开菜单，方向键换到别的位置；也可以把图片文件拖到这里";
+inline constexpr const char* kCellPreviewName = "风火轮效果";
+inline constexpr const char* kOnWheelPreviewName = "轮上的图片";
 
 // File dialogs.
 inline constexpr const char* kOpenSetCaption = "打开图片组";

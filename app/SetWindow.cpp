@@ -10,6 +10,7 @@
 #include "app/SetCell.h"
 #include "app/SetTexts.h"
 #include "app/DeviceOperations.h"
+#include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
 #include "texts/ShownText.h"
 
@@ -22,12 +23,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr int kColumns = 5;
-
-} // namespace
 
 CSetWindow::CSetWindow(CDeviceOperations& device, QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -72,7 +67,8 @@ void CSetWindow::BuildControls()
     m_btnNew->setShortcut(QKeySequence::New);
     m_btnOpen->setShortcut(QKeySequence::Open);
     m_btnSave->setShortcut(QKeySequence::Save);
-    m_btnSaveAs->setShortcut(QKeySequence::SaveAs);
+    // Not QKeySequence::SaveAs: it is empty on a plain X11 desktop.
+    m_btnSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(m_btnNew, &QPushButton::clicked, this, &CSetWindow::OnNew);
     connect(m_btnOpen, &QPushButton::clicked, this, &CSetWindow::OnOpen);
     connect(m_btnSave, &QPushButton::clicked, this, &CSetWindow::OnSave);
@@ -94,6 +90,7 @@ void CSetWindow::BuildControls()
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progress->setAccessibleName(wheel::Shown(wheel::kSetProgressName));
     m_progress->setFixedWidth(160);
     m_progressText = new QLabel(this);
     m_progressText->setObjectName(QStringLiteral("lblSetProgress"));
@@ -114,43 +111,25 @@ void CSetWindow::BuildControls()
     bottom->addWidget(m_progressText);
     bottom->addWidget(m_btnDownloadAll);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(BuildCells());
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("setCells"));
+    m_scroll->setWidget(BuildCells());
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);   // the cells take the focus, and scroll into view
+    // The cells flow into as many columns as the width takes.
+    m_scroll->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(m_scroll, 1);
     layout->addLayout(bottom);
 
-    // All twenty cells in view where the screen has the room: the window's
-    // size less the scroll area's room is what the controls around it take.
+    // What the controls around the cells take: the window's size less the
+    // scroll area's room.
     resize(640, 480);
-    layout->activate();
-    const QSize around = size() - scroll->maximumViewportSize();
-    const QSize room = screen()->availableGeometry().size() - QSize(40, 80);
-    resize((scroll->widget()->sizeHint() + around).boundedTo(room));
-}
-
-QWidget* CSetWindow::BuildCells()
-{
-    auto* area = new QWidget;
-    auto* grid = new QGridLayout(area);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(6);
-    for (int box = 1; box <= wheel::kSlotBoxes; ++box) {
-        auto* cell = new CSetCell(box, area);
-        m_cells[static_cast<std::size_t>(box - 1)] = cell;
-        grid->addWidget(cell, (box - 1) / kColumns, (box - 1) % kColumns);
-        connect(cell, &CSetCell::picturesDropped, this, &CSetWindow::OnPicturesDropped);
-        connect(cell, &CSetCell::choosePicture, this, &CSetWindow::OnChoosePicture);
-        connect(cell, &CSetCell::adjust, this, &CSetWindow::OnAdjust);
-        connect(cell, &CSetCell::clear, this, &CSetWindow::OnClear);
-    }
-    grid->setRowStretch(grid->rowCount(), 1);
-    grid->setColumnStretch(kColumns, 1);
-    return area;
+    const QSize room = screen()->availableGeometry().size();
+    resize(WantedSize(room).boundedTo(room));
 }
 
 // ---- rendering ---------------------------------------------------------------
@@ -179,7 +158,7 @@ void CSetWindow::Render(const std::vector<int>& boxes)
                     this, [this, generation, box, rendering] { OnCellRendered(generation, box, rendering); },
                     Qt::QueuedConnection);
             },
-            CSetCell::kPreviewSide);
+            DevicePixels(CSetCell::kPreviewSide));
     }
     for (int box : boxes)
         ShowCell(box);
@@ -291,6 +270,10 @@ void CSetWindow::OnAdjust(int box)
     m_nAdjustedBox = box;
     RetargetAdjustments();
     UpdateState();
+    if (first) {
+        m_adjustments->adjustSize();
+        PlaceBeside(m_adjustments, this, m_adjustments->size(), m_adjustments->size());
+    }
     m_adjustments->show();
     m_adjustments->raise();
     m_adjustments->activateWindow();

@@ -27,9 +27,11 @@ class CAdjustmentsDlg;
 class CSetCell;
 class CDeviceOperations;
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 class CSetWindow : public QWidget {
     Q_OBJECT
@@ -49,6 +51,13 @@ public:
     // Every filled cell is rendered (or found unloadable).
     bool AllRendered() const;
 
+    // The window's size with all cells shown in five columns, on a screen
+    // whose available room is `room` (the scroll bar's width added when they
+    // do not fit its height), and the smallest size worth opening it at.
+    QSize WantedSize(QSize room) const;
+    QSize MinimumUsefulSize() const;
+    int Columns() const { return m_nColumns; }
+
 signals:
     // The window was closed; it is deleted once the event loop gets to it.
     void closed();
@@ -63,10 +72,21 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildControls();
     QWidget* BuildCells();
+    // The cells in rows of `columns`; the Tab order stays the boxes'.
+    void LayOutCells(int columns);
+    int ColumnsFor(QSize room) const;   // room: the scroll area's, without scroll bars
+    QSize CellsSize(int columns, int rows) const;
+    QSize Around() const;
+    // A preview's side in the screen's pixels, so that it is drawn sharp.
+    int DevicePixels(int side) const;
+    // The arrow keys on a cell: to the next cell that way.
+    void StepFocus(int box, int dx, int dy);
 
     // The cells of these boxes changed: their renderings start again (with
     // those of cells still waiting), and they show as loading meanwhile.
@@ -106,6 +126,7 @@ private:
     struct OnWheel {
         std::optional<wheel::TransferBlock> block;  // the block `image` shows
         QImage image;
+        QString name;
         QString tip;
     };
     std::array<OnWheel, wheel::kSlotBoxes> m_onWheel;  // what the cells show of the record
@@ -126,6 +147,9 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_progressText = nullptr;
     QPushButton* m_btnDownloadAll = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QGridLayout* m_grid = nullptr;
+    int m_nColumns = 0;
     QString m_strSaved;  // the status after "把轮上的图片存为图片组…"
 
     // The workers post their results to this window: they stop before the rest goes.

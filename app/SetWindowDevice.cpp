@@ -16,6 +16,7 @@
 #include "protocol/ProtocolView.h"
 #include "sets/RecordAsSet.h"
 #include "sets/SetFile.h"
+#include "texts/Language.h"
 #include "texts/ShownText.h"
 
 #include <QCheckBox>
@@ -106,13 +107,15 @@ void CSetWindow::RefreshRecord()
         OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
         if (!slot.Holds()) {
             shown = {};
-            Cell(box)->ShowOnWheel({}, {});
+            Cell(box)->ShowOnWheel({}, {}, {});
             continue;
         }
-        const QString time = QLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
+        // In the editor's language, whatever the desktop's.
+        const QString time = wheel::ShownLocale().toString(slot.time.toLocalTime(), QLocale::ShortFormat);
         shown.tip = wheel::TranslateShown(QString::fromUtf8(wheel::kOnWheelTip).arg(slot.name, time));
+        shown.name = wheel::TranslateShown(slot.name);
         if (shown.block == slot.block)
-            Cell(box)->ShowOnWheel(shown.image, shown.tip);
+            Cell(box)->ShowOnWheel(shown.image, shown.name, shown.tip);
         else
             changed.emplace_back(box, slot.block);
     }
@@ -122,11 +125,13 @@ void CSetWindow::RefreshRecord()
     }
     // A preview costs a few milliseconds, twenty of them too long for the
     // window's thread: they are drawn on a thread of their own, as the cells
-    // are, and each shown when it is ready unless the record changed again.
+    // are, each at the screen's pixels, and each shown when it is ready unless
+    // the record changed again.
+    const int side = DevicePixels(CSetCell::kOnWheelSide);
     std::vector<wheel::WorkQueue::Task> tasks;
     for (const auto& [box, block] : changed) {
-        tasks.push_back([this, box = box, block = block](std::uint64_t generation) {
-            QImage image = MatToQImage(wheel::RecordedPreview(block, CSetCell::kOnWheelSide));
+        tasks.push_back([this, box = box, block = block, side](std::uint64_t generation) {
+            QImage image = MatToQImage(wheel::RecordedPreview(block, side));
             return std::function<void()>([this, generation, box, block, image = std::move(image)] {
                 QMetaObject::invokeMethod(
                     this,
@@ -136,7 +141,7 @@ void CSetWindow::RefreshRecord()
                         OnWheel& shown = m_onWheel[static_cast<std::size_t>(box - 1)];
                         shown.block = block;
                         shown.image = image;
-                        Cell(box)->ShowOnWheel(image, shown.tip);
+                        Cell(box)->ShowOnWheel(image, shown.name, shown.tip);
                     },
                     Qt::QueuedConnection);
             });

@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "texts/Language.h"
 #include "dialogs/Fonts.h"
+#include "dialogs/MenuFont.h"
 #include "app/WheelDlg.h"
 #include "picture/Codecs.h"
 
@@ -60,6 +61,7 @@ int CWheelApp::InitInstance()
     const wheel::LanguageChoice language = wheel::SetUpLanguage(parsed.options.lang);
     if (!language.warning.isEmpty())
         std::fputs(language.warning.toLocal8Bit().constData(), stderr);
+    wheel::UseLatinMenuFont(language.language == wheel::UiLanguage::English);
 
     CWheelDlg dlg(parsed.options);
     // The files open once the window is up, so that a message about them

@@ -11,11 +11,13 @@
 #include "app/RecentPictures.h"
 #include "app/SetWindow.h"
 #include "app/WheelDlgDevice.h"
+#include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
 #include "diy/DiyRoundTrip.h"
 #include "io/LocalPath.h"
 #include "picture/PictureFile.h"
 #include "picture/PictureLoader.h"
+#include "picture/RenderWheel.h"
 #include "protocol/SlotHelpDlg.h"
 #include "protocol/SlotTable.h"
 #include "texts/AppTitle.h"
@@ -29,6 +31,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QThread>
@@ -74,6 +78,16 @@ CWheelDlg::CWheelDlg(const wheel::AppOptions& options, QWidget* parent)
     connect(ui->btnSelectionHelp, &QPushButton::clicked, this, &CWheelDlg::OnSelectionHelp);
     connect(ui->btnFactoryReset, &QPushButton::clicked, this, &CWheelDlg::OnFactoryReset);
     connect(ui->btnCalibrate, &QPushButton::clicked, this, &CWheelDlg::OnCalibrate);
+
+    // Tab lands on the selected direction (the arrow keys choose the other);
+    // with neither selected, on either.
+    auto tabToSelected = [this] {
+        const bool any = ui->radLeft->isChecked() || ui->radRight->isChecked();
+        for (QRadioButton* radio : {ui->radLeft, ui->radRight})
+            radio->setFocusPolicy(!any || radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    connect(ui->radLeft, &QRadioButton::toggled, this, tabToSelected);
+    connect(ui->radRight, &QRadioButton::toggled, this, tabToSelected);
 
     // A picture file dropped on the window opens as through "打开图片", a
     // picture set in the set window.
@@ -258,6 +272,10 @@ CSetWindow* CWheelDlg::OpenSetWindow()
 {
     if (!m_setWindow)
         MakeSetWindow();
+    if (!m_setWindow->isVisible()) {
+        const QSize room = screen()->availableGeometry().size();
+        PlaceBeside(m_setWindow, this, m_setWindow->WantedSize(room), m_setWindow->MinimumUsefulSize());
+    }
     m_setWindow->show();
     m_setWindow->raise();
     m_setWindow->activateWindow();
@@ -283,8 +301,16 @@ void CWheelDlg::OnPaint()
 {
     if (m_picture.PictureLoaded())
         DrawImageToControl(m_picture.Shown(), m_staticOriginal);
-    if (m_bPreviewDone && m_picture.PreviewDone())
-        DrawImageToControl(ShownPreview(), m_staticPreview);
+    if (m_bPreviewDone && m_picture.PreviewDone()) {
+        // On a screen with more pixels than the preview has, the dots are
+        // drawn again at the screen's pixels from the same working picture.
+        CPictureArea::Sharper sharper;
+        if (!m_bShowLeds)
+            sharper = [work = m_picture.Work().clone()](QSize pixels) {
+                return MatToQImage(wheel::RenderPreviewAt(work, std::max(pixels.width(), pixels.height())));
+            };
+        DrawImageToControl(ShownPreview(), m_staticPreview, std::move(sharper));
+    }
 }
 
 cv::Mat CWheelDlg::ShownPreview() const

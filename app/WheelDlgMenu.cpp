@@ -11,7 +11,10 @@
 #include "app/SetTexts.h"
 #include "app/UserSettings.h"
 #include "app/WheelDlgDevice.h"
+#include "app/WindowBeside.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/TemplateLayout.h"
 #include "io/LocalPath.h"
 #include "io/OutputFile.h"
 #include "texts/ShownText.h"
@@ -52,6 +55,10 @@ void CWheelDlg::BuildMenuBar()
         if (child != client)
             child->setParent(client);
 
+    // Under another font than the editor's own (a desktop theme's, a larger
+    // size) the template's rectangles grow with the font's dialog units.
+    new wheel::CTemplateLayout(client, wheel::DefaultUiFont());
+
     m_menu = new CMainMenu(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,6 +80,7 @@ void CWheelDlg::BuildMenuBar()
     m_bShowLeds = wheel::ShowLedsSetting();
     m_menu->ShowLeds()->setChecked(m_bShowLeds);
     connect(m_menu->ShowLeds(), &QAction::toggled, this, &CWheelDlg::OnShowLeds);
+    connect(m_menu->Diy(), &QAction::triggered, this, &CWheelDlg::OnDiy);
     connect(m_menu->Download(), &QAction::triggered, this, &CWheelDlg::OnDownload);
     connect(m_menu->Calibrate(), &QAction::triggered, this, &CWheelDlg::OnCalibrate);
     connect(m_menu->FactoryReset(), &QAction::triggered, this, &CWheelDlg::OnFactoryReset);
@@ -124,16 +132,13 @@ void CWheelDlg::OnAdjustments()
         ShowAdjustmentsTarget();
         UpdatePictureActions();
     }
-    m_adjustments->show();
     if (first) {
-        // To the right of the window, so that both pictures stay in view
-        // while the slider moves; on a narrow screen over the buttons.
-        const QRect window = frameGeometry();
-        const QRect room = screen()->availableGeometry();
-        const int width = m_adjustments->frameGeometry().width();
-        const int x = std::max(room.left(), std::min(window.right() + 1, room.right() + 1 - width));
-        m_adjustments->move(x, window.top());
+        // Beside the window, so that both pictures stay in view while the
+        // slider moves.
+        m_adjustments->adjustSize();
+        PlaceBeside(m_adjustments, this, m_adjustments->size(), m_adjustments->size());
     }
+    m_adjustments->show();
     m_adjustments->raise();
     m_adjustments->activateWindow();
 }

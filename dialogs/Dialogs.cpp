@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include <mutex>
+#include <utility>
 
 namespace wheel {
 
@@ -19,7 +20,7 @@ bool g_recording = false;
 std::vector<MessageBox::Shown> g_recorded;
 std::optional<int> g_nextAnswer;
 std::optional<QString> g_nextFileName;
-std::optional<std::optional<QFont>> g_nextFont;
+std::function<std::optional<QFont>(const QFont&)> g_nextFont;
 
 // The answer a test has set for the next file dialog, used once.
 std::optional<QString> TakeNextFileName()
@@ -131,6 +132,9 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& caption, con
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, true);
+    // The labels say which files they take, "所有文件(*.*)" included: shown
+    // as written, without Qt's own list of the patterns after them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList shownFilters = ShownFilters(filters);
     dialog.setNameFilters(shownFilters);
     if (!shownFilters.isEmpty())
@@ -148,6 +152,7 @@ QString FileDialog::GetSaveFileName(QWidget* parent, const QString& caption, con
     QFileDialog dialog(parent, TranslateShown(caption));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList shownFilters = ShownFilters(filters);
     dialog.setNameFilters(shownFilters);
     if (!shownFilters.isEmpty()) {
@@ -172,14 +177,13 @@ void FileDialog::SetNextFileName(const QString& path)
 
 std::optional<QFont> FontDialog::GetFont(QWidget* parent, const QFont& initial)
 {
+    std::function<std::optional<QFont>(const QFont&)> answer;
     {
         std::lock_guard lock(g_hookMutex);
-        if (g_nextFont) {
-            std::optional<QFont> font = *g_nextFont;
-            g_nextFont.reset();
-            return font;
-        }
+        answer = std::exchange(g_nextFont, nullptr);
     }
+    if (answer)
+        return answer(initial);
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, initial, parent);
     if (!ok)
@@ -189,8 +193,13 @@ std::optional<QFont> FontDialog::GetFont(QWidget* parent, const QFont& initial)
 
 void FontDialog::SetNextFont(const std::optional<QFont>& font)
 {
+    SetNextAnswer([font](const QFont&) { return font; });
+}
+
+void FontDialog::SetNextAnswer(std::function<std::optional<QFont>(const QFont& initial)> answer)
+{
     std::lock_guard lock(g_hookMutex);
-    g_nextFont = font;
+    g_nextFont = std::move(answer);
 }
 
 } // namespace wheel

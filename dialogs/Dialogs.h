@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -74,6 +75,9 @@ public:
 
     // Test hook: the next call returns this (nothing answers as a cancel).
     static void SetNextFont(const std::optional<QFont>& font);
+    // Test hook: the next call returns what `answer` makes of the font the
+    // dialog would have opened with.
+    static void SetNextAnswer(std::function<std::optional<QFont>(const QFont& initial)> answer);
 };
 
 } // namespace wheel

@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <optional>
+
 namespace wheel {
 
 namespace {
@@ -54,6 +56,12 @@ QString InstallCjkFontSubstitutions()
     return family;
 }
 
+namespace {
+
+std::optional<QFont> g_defaultUiFont;
+
+} // namespace
+
 void InstallApplicationFont()
 {
     const QString family = InstallCjkFontSubstitutions();
@@ -62,6 +70,12 @@ void InstallApplicationFont()
         font.setFamilies({family});
     font.setPixelSize(12);
     QGuiApplication::setFont(font);
+    g_defaultUiFont = QGuiApplication::font();
+}
+
+QFont DefaultUiFont()
+{
+    return g_defaultUiFont.value_or(QGuiApplication::font());
 }
 
 } // namespace wheel

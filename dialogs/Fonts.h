@@ -3,6 +3,7 @@
 // faces "黑体" (the DIY canvas's text) and "宋体" (the dialog templates') are
 // mapped to an installed CJK sans face.
 
+#include <QFont>
 #include <QString>
 
 namespace wheel {
@@ -19,5 +20,11 @@ QString InstallCjkFontSubstitutions();
 // The substitutions, and the application font: the CJK family at the size
 // of the dialog templates' font (宋体 9 pt, 12 pixels).
 void InstallApplicationFont();
+
+// The editor's default font, which its window templates are measured in: the
+// one InstallApplicationFont installed, or the application font when it has
+// not run. A desktop theme may replace the application font afterwards; this
+// one stays.
+QFont DefaultUiFont();
 
 } // namespace wheel

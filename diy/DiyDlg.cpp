@@ -6,10 +6,12 @@
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/TemplateLayout.h"
 #include "io/LocalPath.h"
 #include "picture/Codecs.h"
 #include "ui_DiyDlg.h"
 
+#include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +35,13 @@ CDiyDlg::CDiyDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::C
     setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) & ~Qt::WindowContextHelpButtonHint);
     m_canvas = m_ui->canvas;
     m_editText = m_ui->textEdit;
+    // The template's rectangles are measured in 宋体 10 pt at 96 dpi; the
+    // canvas is placed in pixels by the dialog itself.
+    QImage at96Dpi(1, 1, QImage::Format_RGB32);
+    at96Dpi.setDotsPerMeterX(CPaintCanvas::kDotsPerMeter);
+    at96Dpi.setDotsPerMeterY(CPaintCanvas::kDotsPerMeter);
+    auto* layout = new CTemplateLayout(this, font(), &at96Dpi);
+    layout->KeepGeometry(m_canvas);
     m_limit = new GbkLimitValidator(this);
     m_editText->setValidator(m_limit);
 
@@ -101,12 +110,31 @@ void CDiyDlg::OnChangeText()
     m_canvas->SetCanvasText(m_strInputText, true);
 }
 
+QFont CDiyDlg::FontForDialog(const QFont& font)
+{
+    // The face as installed (a substitute for "黑体"), so that the dialog
+    // finds it in its list; a size held in pixels as the points that draw
+    // it on the canvas's 96-dpi picture.
+    QFont shown = font;
+    shown.setFamily(QFontInfo(font).family());
+    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
+        shown.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    return shown;
+}
+
+bool CDiyDlg::SameChoice(const QFont& a, const QFont& b)
+{
+    return a.family() == b.family() && qFuzzyCompare(a.pointSizeF(), b.pointSizeF()) && a.weight() == b.weight()
+        && a.italic() == b.italic() && a.underline() == b.underline() && a.strikeOut() == b.strikeOut();
+}
+
 void CDiyDlg::OnFontSettings()
 {
-    QFont initial = g_TextLogFont;
-    initial.setFamily(m_strFaceName);
+    // The dialog opens with the font the canvas draws in, at its real size;
+    // confirming it unchanged changes nothing.
+    const QFont initial = FontForDialog(m_canvas->TextFont());
     const std::optional<QFont> chosen = FontDialog::GetFont(this, initial);
-    if (!chosen)
+    if (!chosen || SameChoice(*chosen, initial))
         return;
     g_TextLogFont = *chosen;
     g_TextFont = *chosen;

@@ -52,6 +52,12 @@ public:
     static CRect ShowImageRect(int W, int H, int w, int h);
 
     CPaintCanvas* Canvas() const { return m_canvas; }
+
+    // The canvas's font as the font dialog shows it: the installed face and
+    // a size in points (a size in pixels converted at the canvas's 96 dpi).
+    static QFont FontForDialog(const QFont& font);
+    // Whether the font dialog's answer is the font it was opened with.
+    static bool SameChoice(const QFont& a, const QFont& b);
     int TextLimit() const { return m_limit->Limit(); }
 
     void setVisible(bool visible) override;

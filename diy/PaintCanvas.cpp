@@ -4,6 +4,7 @@
 #include "diy/DiyTemplate.h"
 #include "diy/TextFont.h"
 #include "dialogs/Fonts.h"
+#include "dialogs/Contrast.h"
 #include "dialogs/Dialogs.h"
 #include "io/LocalPath.h"
 #include "texts/AppTitle.h"
@@ -16,6 +17,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace wheel {
 
@@ -89,9 +91,10 @@ CPaintCanvas::CPaintCanvas(QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);  // painting covers the whole client area
     setMouseTracking(true);
-    // Like a static control the canvas never takes the focus from the entry
-    // box; it holds the keyboard only while a drag runs (Escape cancels).
-    setFocusPolicy(Qt::NoFocus);
+    // A click leaves the focus in the entry box, so that typing goes on after
+    // a drag; Tab brings it here, where the arrow keys move the text box.
+    // During a drag the canvas holds the keyboard (Escape cancels).
+    setFocusPolicy(Qt::TabFocus);
 }
 
 CPaintCanvas::~CPaintCanvas() = default;
@@ -99,6 +102,11 @@ CPaintCanvas::~CPaintCanvas() = default;
 QFont CPaintCanvas::MeasuringFont() const
 {
     return m_memFont.value_or(DefaultMemoryFont());
+}
+
+QFont CPaintCanvas::TextFont() const
+{
+    return g_TextFont.value_or(MeasuringFont());
 }
 
 bool CPaintCanvas::LoadBitmapFile(const QString& path, int* pnCapacity)
@@ -145,6 +153,8 @@ bool CPaintCanvas::CreateMemoryBitmap(int* pnCapacity)
         m_memFont.reset();
     }
     m_offscreen.fill(Qt::white);
+    m_bFrameShown = false;
+    m_display = QImage();
     {
         QPainter p(&m_offscreen);
         p.drawImage(0, 0, m_picture);
@@ -175,11 +185,15 @@ void CPaintCanvas::RenderCanvas()
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(0, 0, m_picture);
     }
-    if (!m_strText.isEmpty())
-        DrawCanvasText();
+    m_bFrameShown = false;
+    m_display = QImage();
+    if (!m_strText.isEmpty()) {
+        QPainter p(&m_offscreen);
+        DrawCanvasText(p);
+    }
 }
 
-void CPaintCanvas::DrawCanvasText()
+void CPaintCanvas::DrawCanvasText(QPainter& p) const
 {
     const CRect box = m_tracker.m_rect.Offset(-m_rectDisplay.left, -m_rectDisplay.top);
     const CRect t = box.Offset(1, 1);
@@ -190,9 +204,9 @@ void CPaintCanvas::DrawCanvasText()
     wrapped.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (t.IsEmpty())
         return;  // an inverted box clips everything away
-    QPainter p(&m_offscreen);
+    p.save();
     p.setClipRect(ToQRect(t));
-    const QFont font = g_TextFont.value_or(MeasuringFont());
+    const QFont font = TextFont();
     p.setFont(font);
     p.setPen(Qt::black);
     // "黑体" puts its baseline at 0.859 em, and the layout's first box is
@@ -207,6 +221,7 @@ void CPaintCanvas::DrawCanvasText()
             target.adjust(0, -shift, 0, 0);
     }
     p.drawText(target, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, wrapped);
+    p.restore();
 }
 
 void CPaintCanvas::DrawTextBoxFrame()
@@ -215,6 +230,32 @@ void CPaintCanvas::DrawTextBoxFrame()
         return;
     QPainter p(&m_offscreen);
     DrawTrackerFrame(p, m_tracker, m_tracker.m_rect.Offset(-m_rectDisplay.left, -m_rectDisplay.top));
+    m_bFrameShown = true;
+    m_display = QImage();
+}
+
+const QImage& CPaintCanvas::DisplayImage(qreal ratio)
+{
+    // The composition again at the screen's pixels: the picture scaled up,
+    // the text and the box frame drawn at full resolution, laid out exactly
+    // as in the composition (which is what a save writes).
+    const QSize logical(m_rectDisplay.Width(), m_rectDisplay.Height());
+    const QSize device = (QSizeF(logical) * ratio).toSize();
+    if (!m_display.isNull() && m_display.size() == device && m_display.devicePixelRatio() == ratio)
+        return m_display;
+    m_display = QImage(device, QImage::Format_RGB32);
+    m_display.setDotsPerMeterX(kDotsPerMeter);
+    m_display.setDotsPerMeterY(kDotsPerMeter);
+    m_display.setDevicePixelRatio(ratio);
+    QPainter p(&m_display);
+    // Whole multiples keep the picture's pixels crisp; others are smoothed.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(logical)), m_picture, QRectF(QPointF(0, 0), QSizeF(logical)));
+    if (!m_strText.isEmpty())
+        DrawCanvasText(p);
+    if (m_bFrameShown)
+        DrawTrackerFrame(p, m_tracker, m_tracker.m_rect.Offset(-m_rectDisplay.left, -m_rectDisplay.top));
+    return m_display;
 }
 
 void CPaintCanvas::SetCanvasText(const QString& text, bool bRedraw)
@@ -262,9 +303,19 @@ void CPaintCanvas::paintEvent(QPaintEvent*)
     p.fillRect(QRect(QPoint(d.right, c.top()), QPoint(c.right(), c.bottom())), kSurround);
     p.fillRect(QRect(QPoint(d.left, c.top()), QPoint(d.right - 1, d.top - 1)), kSurround);
     p.fillRect(QRect(QPoint(d.left, d.bottom), QPoint(d.right - 1, c.bottom())), kSurround);
-    p.drawImage(QPoint(d.left, d.top), m_offscreen, QRect(0, 0, d.Width(), d.Height()));
+    const qreal ratio = devicePixelRatioF();
+    if (ratio > 1.0)
+        p.drawImage(QPoint(d.left, d.top), DisplayImage(ratio));
+    else
+        p.drawImage(QPoint(d.left, d.top), m_offscreen, QRect(0, 0, d.Width(), d.Height()));
     if (!m_overlay.isNull())
         p.drawImage(QPoint(m_overlayRect.left, m_overlayRect.top), m_overlay);
+    if (hasFocus()) {
+        // The focus: a frame at the canvas's edge, on the grey surround.
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(ReadableOn(palette().color(QPalette::Highlight), kSurround, 3.0), 2));
+        p.drawRect(QRectF(c).adjusted(1, 1, -1, -1));
+    }
     if (m_tracker.IsTracking()) {
         // The rubber band: the proposed box, visible on light and dark.
         const CRect r = m_tracker.TrackingRect().Normalized();
@@ -315,7 +366,42 @@ void CPaintCanvas::keyPressEvent(QKeyEvent* event)
         FinishTrack(false);
         return;
     }
-    QWidget::keyPressEvent(event);
+    // Arrows move the text box by a pixel, ten with Shift; with Ctrl they
+    // move its bottom right corner, as dragging that handle does.
+    int dx = 0;
+    int dy = 0;
+    switch (event->key()) {
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Down: dy = 1; break;
+    default: break;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((dx == 0 && dy == 0) || !m_bmp || (modifiers & ~(Qt::ShiftModifier | Qt::ControlModifier))) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int step = (modifiers & Qt::ShiftModifier) ? 10 : 1;
+    const int hit = (modifiers & Qt::ControlModifier) ? CTextTracker::hitBottomRight : CTextTracker::hitMiddle;
+    if (m_tracker.Nudge(hit, dx * step, dy * step)) {
+        RenderCanvas();
+        DrawTextBoxFrame();
+        update();
+    }
+    event->accept();
+}
+
+void CPaintCanvas::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CPaintCanvas::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CPaintCanvas::FinishTrack(bool keep)

@@ -17,6 +17,8 @@
 
 #include <optional>
 
+class QPainter;
+
 namespace wheel {
 
 class CPaintCanvas : public QWidget {
@@ -46,7 +48,12 @@ public:
     const CTextTracker& Tracker() const { return m_tracker; }
     CTextTracker& Tracker() { return m_tracker; }
     const QImage& Composed() const { return m_offscreen; }
+    // What the canvas shows of the composition on a screen of `ratio` device
+    // pixels per pixel (above 1): the same, drawn at the screen's pixels.
+    const QImage& DisplayImage(qreal ratio);
     const QString& CanvasText() const { return m_strText; }
+    // The font the text is drawn in: the one chosen last, else the canvas's own.
+    QFont TextFont() const;
     const bmp::BmpImage* Picture() const { return m_bmp ? &*m_bmp : nullptr; }
 
     // The off-screen image's resolution; fonts given in points are measured
@@ -58,13 +65,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override; // OnLButtonDown
     void mouseMoveEvent(QMouseEvent* event) override;  // tracking and OnSetCursor
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;     // Escape cancels a drag
+    // Escape cancels a drag; the arrows move and resize the text box.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool CreateMemoryBitmap(int* pnCapacity);
     void LayoutCanvas();
     void RenderCanvas();
-    void DrawCanvasText();
+    void DrawCanvasText(QPainter& p) const;
     void DrawTextBoxFrame();
     void OnSetCursor(QPoint p);
     QFont MeasuringFont() const;
@@ -78,11 +88,13 @@ private:
     QString m_strText;
     CRect m_rectDisplay;
     CTextTracker m_tracker;
+    QImage m_display;                     // the composition at the screen's pixels (ratio > 1)
+    bool m_bFrameShown = false;           // the composition holds the box frame
     QImage m_overlay;
     CRect m_overlayRect;
 };
 
 // Draws the tracker's dotted frame and its handles at `r`.
-void DrawTrackerFrame(class QPainter& painter, const CTextTracker& tracker, const CRect& r);
+void DrawTrackerFrame(QPainter& painter, const CTextTracker& tracker, const CRect& r);
 
 } // namespace wheel

@@ -158,6 +158,19 @@ bool CTextTracker::EndTrack()
     return changed;
 }
 
+bool CTextTracker::Nudge(int hit, int dx, int dy)
+{
+    if (IsTracking())
+        return false;
+    CRect r = ProposeRect(m_rect.Normalized(), hit, dx, dy);
+    AdjustRect(hit, r);
+    if (r == m_rect)
+        return false;
+    m_rect = r;
+    OnChangedRect(m_rect);
+    return true;
+}
+
 void CTextTracker::CancelTrack()
 {
     m_trackHit = hitNothing;

@@ -89,6 +89,10 @@ public:
     bool IsTracking() const { return m_trackHit != hitNothing; }
     const CRect& TrackingRect() const { return m_trackRect; }
 
+    // The keyboard's drag: the handle `hit` (hitMiddle moves) taken by (dx, dy)
+    // at once, through AdjustRect as a drag would be. True when the box changed.
+    bool Nudge(int hit, int dx, int dy);
+
     // The rectangle a drag from `start` by (dx, dy) proposes, before AdjustRect.
     static CRect ProposeRect(const CRect& start, int hit, int dx, int dy);
 

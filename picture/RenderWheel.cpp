@@ -4,6 +4,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -28,6 +29,24 @@ bool IsLight(const cv::Mat& work, cv::Point p)
 void DrawRim(cv::Mat& preview)
 {
     cv::circle(preview, cv::Point(kCentre, kCentre), kCentre, kRed, 1, cv::LINE_8, 0);
+}
+
+// The preview's 360 x 48 dots in drawing order: where each one goes on the
+// 312 x 312 preview and its colour (white where the picture is light, else
+// the colour of its group of eight LEDs, outer to inner).
+template <typename Draw>
+void ForEachPreviewDot(const cv::Mat& work, Draw draw)
+{
+    for (int d = 359; d >= 0; --d) {
+        for (int i = 0; i < 48; ++i) {
+            const cv::Point p = SamplePoint(155.0 - 2.2 * i, d);
+            const cv::Scalar& colour = IsLight(work, p) ? kWhite
+                                       : i <= 15       ? kGreen
+                                       : i <= 31       ? kBlue
+                                                       : kRed;
+            draw(p, colour);
+        }
+    }
 }
 
 } // namespace
@@ -102,17 +121,29 @@ void RenderPreview(const cv::Mat& work, cv::Mat& preview)
 {
     CV_Assert(work.type() == CV_8UC1 && work.rows == kWorkSize && work.cols == kWorkSize);
     CV_Assert(preview.type() == CV_8UC3 && preview.rows == kWorkSize && preview.cols == kWorkSize);
-    for (int d = 359; d >= 0; --d) {
-        for (int i = 0; i < 48; ++i) {
-            const cv::Point p = SamplePoint(155.0 - 2.2 * i, d);
-            const cv::Scalar& colour = IsLight(work, p) ? kWhite
-                                       : i <= 15       ? kGreen
-                                       : i <= 31       ? kBlue
-                                                       : kRed;
-            cv::circle(preview, p, 1, colour, cv::FILLED, cv::LINE_8, 0);
-        }
-    }
+    ForEachPreviewDot(work, [&preview](cv::Point p, const cv::Scalar& colour) {
+        cv::circle(preview, p, 1, colour, cv::FILLED, cv::LINE_8, 0);
+    });
     DrawRim(preview);
+}
+
+cv::Mat RenderPreviewAt(const cv::Mat& work, int side)
+{
+    CV_Assert(work.type() == CV_8UC1 && work.rows == kWorkSize && work.cols == kWorkSize && side > 0);
+    cv::Mat preview(side, side, CV_8UC3, kWhite);
+    // A pixel p of the 312 x 312 preview covers [p, p + 1) there; centres
+    // and radii are scaled with sub-pixel precision (4 fraction bits).
+    const double scale = static_cast<double>(side) / kWorkSize;
+    constexpr int kShift = 4;
+    constexpr double kOne = 1 << kShift;
+    auto at = [&](double x) { return static_cast<int>(std::lround(((x + 0.5) * scale - 0.5) * kOne)); };
+    const int dotRadius = static_cast<int>(std::lround(1.5 * scale * kOne));
+    ForEachPreviewDot(work, [&](cv::Point p, const cv::Scalar& colour) {
+        cv::circle(preview, cv::Point(at(p.x), at(p.y)), dotRadius, colour, cv::FILLED, cv::LINE_AA, kShift);
+    });
+    cv::circle(preview, cv::Point(at(kCentre), at(kCentre)), static_cast<int>(std::lround(kCentre * scale * kOne)), kRed,
+               std::max(1, static_cast<int>(std::lround(scale))), cv::LINE_AA, kShift);
+    return preview;
 }
 
 } // namespace wheel

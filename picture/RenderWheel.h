@@ -35,6 +35,10 @@ cv::Mat PictureOfFrame(const WheelFrame& frame);
 // Draws the 360 x 48 preview dots of `work` onto `preview` and redraws the rim.
 void RenderPreview(const cv::Mat& work, cv::Mat& preview);
 
+// The same preview drawn at side x side pixels, for screens with more pixels
+// than the 312 x 312 one shows (the dots and the rim smooth at any size). The
+// 312 x 312 preview, the frame and what is exported stay RenderPreview's.
+cv::Mat RenderPreviewAt(const cv::Mat& work, int side);
 // The frame as the wheel's LEDs, for a rider who wants to see what 164 x 24
 // LEDs can show: on a blank preview, each dark LED's footprint a filled arc
 // segment in the colour of its group of eight (green outside, blue, red

@@ -1,5 +1,8 @@
 #include "protocol/SlotHelpDlg.h"
 
+#include "dialogs/Fonts.h"
+#include "dialogs/TemplateLayout.h"
+
 #include "ui_SlotHelpDlg.h"
 
 CSlotHelpDlg::CSlotHelpDlg(QWidget* parent)
@@ -8,6 +11,7 @@ CSlotHelpDlg::CSlotHelpDlg(QWidget* parent)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    new wheel::CTemplateLayout(this, wheel::DefaultUiFont());
 }
 
 CSlotHelpDlg::~CSlotHelpDlg() = default;

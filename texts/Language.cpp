@@ -12,6 +12,7 @@ namespace {
 
 std::unique_ptr<QTranslator> g_translator;   // the editor's own catalogue (English)
 std::unique_ptr<QTranslator> g_qtTranslator; // Qt's own dialogs and buttons (Chinese)
+UiLanguage g_installed = UiLanguage::Chinese;
 
 void Install(std::unique_ptr<QTranslator>& slot, std::unique_ptr<QTranslator> translator)
 {
@@ -53,6 +54,7 @@ bool InstallLanguage(UiLanguage language)
             slot->reset();
         }
     }
+    g_installed = UiLanguage::Chinese;
     if (language == UiLanguage::Chinese) {
         // Qt's own texts (the OK button, the file and font dialogs) in Chinese
         // too, where Qt's translations are installed; English otherwise.
@@ -65,7 +67,22 @@ bool InstallLanguage(UiLanguage language)
     if (!translator->load(QStringLiteral(":/i18n/wheel-editor_en.qm")))
         return false;
     Install(g_translator, std::move(translator));
+    g_installed = UiLanguage::English;
     return true;
+}
+
+UiLanguage InstalledLanguage()
+{
+    return g_installed;
+}
+
+QLocale ShownLocale(const QLocale& system)
+{
+    const QLocale::Language wanted = g_installed == UiLanguage::English ? QLocale::English : QLocale::Chinese;
+    if (system.language() == wanted)
+        return system;
+    return wanted == QLocale::English ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                      : QLocale(QLocale::Chinese, QLocale::China);
 }
 
 LanguageChoice SetUpLanguage(const QString& requested)

@@ -32,4 +32,11 @@ bool InstallLanguage(UiLanguage language);
 // system's locale, and installs the choice. The warning is for stderr.
 LanguageChoice SetUpLanguage(const QString& requested);
 
+// The language installed last (Chinese before any).
+UiLanguage InstalledLanguage();
+// The locale that dates and numbers are written in: the system's where it
+// speaks the editor's language (its own conventions: en_GB, zh_TW ...),
+// else the language's own (US English, mainland Chinese).
+QLocale ShownLocale(const QLocale& system = QLocale::system());
+
 } // namespace wheel

@@ -23,6 +23,10 @@
         <source>确定</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>风火轮图标</source>
+        <translation>Wheel light icon</translation>
+    </message>
 </context>
 <context>
     <name>CAdjustmentsDlg</name>
@@ -180,6 +184,14 @@
     <message>
         <source>输入文字：</source>
         <translation>Text:</translation>
+    </message>
+    <message>
+        <source>画布</source>
+        <translation>Canvas</translation>
+    </message>
+    <message>
+        <source>虚线框里是输入的文字。方向键移动文字框，按住Shift每次移动10个像素；Ctrl加方向键改变文字框的大小</source>
+        <translation>The dotted box holds the text typed. The arrow keys move the box, 10 pixels at a time with Shift; Ctrl with the arrow keys changes its size</translation>
     </message>
 </context>
 <context>
@@ -351,6 +363,26 @@
         <source>下载进度:  0%</source>
         <translation>Progress:  0%</translation>
     </message>
+    <message>
+        <source>打开的图片，按风火轮使用的方式旋转和裁剪</source>
+        <translation>The picture as opened, turned and framed as the wheel uses it</translation>
+    </message>
+    <message>
+        <source>风火轮转动时显示的圆形图案：图片暗的部分由LED点亮</source>
+        <translation>The round picture the turning wheel shows: the LEDs light up where the picture is dark</translation>
+    </message>
+    <message>
+        <source>信息记录</source>
+        <translation>Message log</translation>
+    </message>
+    <message>
+        <source>每一步USB通信和操作的结果</source>
+        <translation>Every step of the USB link and the result of each operation</translation>
+    </message>
+    <message>
+        <source>下载进度</source>
+        <translation>Download progress</translation>
+    </message>
 </context>
 <context>
     <name>ShownText</name>
@@ -360,15 +392,15 @@
     </message>
     <message>
         <source>关于 Rota(&amp;A)...</source>
-        <translation>About Rota(&amp;A)...</translation>
+        <translation>&amp;About Rota…</translation>
     </message>
     <message>
         <source>驰光主页(&amp;H)</source>
-        <translation>Chiguang home page(&amp;H)</translation>
+        <translation>Chiguang &amp;home page</translation>
     </message>
     <message>
         <source>驰光网店(&amp;S)</source>
-        <translation>Chiguang shop(&amp;S)</translation>
+        <translation>Chiguang &amp;shop</translation>
     </message>
     <message>
         <source>温馨提示</source>
@@ -1059,6 +1091,38 @@ Download the others anyway?</translation>
     <message>
         <source>第%1幅：%2</source>
         <translation>Slot %1: %2</translation>
+    </message>
+    <message>
+        <source>主菜单</source>
+        <translation>Main menu</translation>
+    </message>
+    <message>
+        <source>DIY画图(&amp;Y)…</source>
+        <translation>&amp;DIY drawing…</translation>
+    </message>
+    <message>
+        <source>原图</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>风火轮效果</source>
+        <translation>On the wheel</translation>
+    </message>
+    <message>
+        <source>轮上的图片</source>
+        <translation>What the wheel light holds</translation>
+    </message>
+    <message>
+        <source>下载进度</source>
+        <translation>Download progress</translation>
+    </message>
+    <message>
+        <source>回车键或空格键选择图片，Delete键清除，菜单键打开菜单，方向键换到别的位置；也可以把图片文件拖到这里</source>
+        <translation>Enter or Space chooses a picture, Delete clears the slot, the Menu key opens its menu and the arrow keys move to another slot; picture files can also be dropped here</translation>
+    </message>
+    <message>
+        <source>第%1幅：%2，轮上：%3</source>
+        <translation>Slot %1: %2, on the wheel: %3</translation>
     </message>
 </context>
 </TS>

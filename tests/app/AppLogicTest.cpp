@@ -3,6 +3,7 @@
 #include "app/LogText.h"
 #include "app/PictureFilters.h"
 #include "app/RecentPictures.h"
+#include "app/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,30 @@ TEST(RecentPictures, NewestFirstEachOnceAtMostEight)
                                   QStringLiteral("/p/7.png"), QStringLiteral("/p/6.png"), QStringLiteral("/p/4.png"),
                                   QStringLiteral("/p/3.png"), QStringLiteral("/p/2.png")};
     EXPECT_EQ(list, expected);
+}
+
+// A window of the editor opens beside the main window where the screen has
+// room (shrunk to it if it may), else over it but clear of its title bar and
+// controls, and only where that cannot be at its size, covering the least.
+TEST(WindowPlacement, BesideElseClearOfTheTitleAndTheControls)
+{
+    PlacementRequest r{QRect(0, 0, 1920, 1050), QRect(620, 200, 680, 640),
+                       {QRect(620, 200, 680, 30), QRect(1153, 250, 120, 250), QRect(625, 650, 640, 80)},
+                       QSize(330, 430), QSize(330, 430)};
+    EXPECT_EQ(PlaceWindow(r), QRect(1300, 200, 330, 430));
+    r.wanted = QSize(1000, 800);
+    r.minimum = QSize(420, 400);
+    EXPECT_EQ(PlaceWindow(r), QRect(1300, 200, 620, 800));
+    // The main window in the middle of a 1280-pixel screen: over its pictures.
+    r = {QRect(0, 0, 1280, 1024), QRect(300, 190, 680, 640),
+         {QRect(300, 190, 680, 30), QRect(833, 240, 120, 250), QRect(305, 650, 640, 80)}, QSize(330, 400), QSize(330, 400)};
+    const QRect over = PlaceWindow(r);
+    EXPECT_TRUE(r.available.contains(over) && over.size() == r.wanted);
+    for (const QRect& clear : r.keepClear)
+        EXPECT_FALSE(over.intersects(clear));
+    r.keepClear = {QRect(0, 0, 1280, 500), QRect(0, 520, 1280, 504)};   // nowhere clear
+    EXPECT_EQ(PlaceWindow(r).size(), r.wanted);
+    EXPECT_TRUE(r.available.contains(PlaceWindow(r)));
 }
 
 } // namespace

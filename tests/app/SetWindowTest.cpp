@@ -4,6 +4,7 @@
 // The QApplication comes from WheelDlgTest.cpp's environment.
 
 #include "app/AdjustmentsDlg.h"
+#include "app/MainMenu.h"
 #include "app/SetCell.h"
 #include "app/SetWindow.h"
 #include "app/WheelDlg.h"
@@ -22,6 +23,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTimer>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -330,6 +333,84 @@ TEST_F(SetWindowTest, WheelsPicturesSavedAsASetAskBeforeReplacing)
     dlg->LoadPicture(png);
     ASSERT_TRUE(WaitUntil([&] { return !dlg->PictureLoading(); }));
     EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + wheel::kFrameBytes, dlg->Picture().Block().begin()));
+}
+
+// From the keyboard alone: Ctrl+G opens the set window, Tab reaches the
+// cells, the arrows move between them, Enter chooses a picture, Delete
+// clears, the Menu key and Shift+F10 open the cell's menu, Ctrl+Shift+S saves
+// as, Space on 下载全部 downloads and Escape closes.
+TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
+{
+    Open(wheel::Simulation::Present)->close();
+    // Shortcuts go to the window the display has activated.
+    auto activate = [](QWidget* w) {
+        w->activateWindow();
+        return QTest::qWaitForWindowActive(w);
+    };
+    ASSERT_TRUE(activate(dlg.get()));
+    auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+    };
+    press(Qt::Key_G, Qt::ControlModifier);
+    CSetWindow* window = dlg->SetWindow();
+    ASSERT_TRUE(window && QTest::qWaitForWindowExposed(window) && activate(window));
+    for (int tab = 0; tab < 10 && QApplication::focusWidget() != window->Cell(1); ++tab)
+        press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), window->Cell(1));
+    // The focus shows: the highlight around the cell.
+    const QImage shown = window->Cell(1)->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(1, shown.height() / 2), window->palette().color(QPalette::Highlight));
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), window->Cell(2 + window->Columns()));
+    press(Qt::Key_Up);
+    press(Qt::Key_Left);
+
+    const QString picture = Picture(1);
+    wheel::FileDialog::SetNextFileName(picture);
+    press(Qt::Key_Return);
+    EXPECT_EQ(PictureIn(window, 1), picture);
+
+    press(Qt::Key_Delete);
+    EXPECT_TRUE(PictureIn(window, 1).isEmpty());
+    wheel::FileDialog::SetNextFileName(picture);
+    press(Qt::Key_Space);
+    for (auto [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        QTimer::singleShot(50, [] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+                menu->close();
+        });
+        bool shown = false;
+        QTimer::singleShot(20, [&] { shown = qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; });
+        press(key, modifiers);
+        EXPECT_TRUE(shown) << key;
+    }
+
+    const QString setPath = dir.filePath(QStringLiteral("keys.wheelset"));
+    wheel::FileDialog::SetNextFileName(setPath);
+    ASSERT_TRUE(activate(window));   // without a window manager nobody gives it back after the menu
+    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);   // the button's shortcut clicks it a moment later
+    EXPECT_TRUE(WaitUntil([&] { return QFile::exists(setPath); }, 3000));
+
+    ASSERT_TRUE(WaitUntil([&] { return window->AllRendered(); }));
+    auto* downloadAll = window->findChild<QPushButton*>(QStringLiteral("btnDownloadAll"));
+    for (int tab = 0; tab < 30 && QApplication::focusWidget() != downloadAll; ++tab)
+        press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), downloadAll);
+    press(Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return !Label(window, 1, "onWheel")->pixmap().isNull(); }, 30000));
+    EXPECT_TRUE(Label(window, 1, "onWheel")->toolTip().contains(QStringLiteral("p1.png")));
+    EXPECT_TRUE(window->Cell(1)->accessibleName().startsWith(QStringLiteral("第1幅：p1.png，轮上：")));
+
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(WaitUntil([&] { return dlg->SetWindow() == nullptr; }));
+    // The adjustments window goes with Ctrl+W, as the set window does.
+    ASSERT_TRUE(activate(dlg.get()));
+    press(Qt::Key_T, Qt::ControlModifier);
+    auto* adjustments = dlg->findChild<QDialog*>(QStringLiteral("adjustmentsWindow"));
+    ASSERT_TRUE(adjustments && QTest::qWaitForWindowExposed(adjustments) && activate(adjustments));
+    press(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(adjustments->isVisible());
 }
 
 } // namespace

@@ -252,8 +252,9 @@ TEST_F(WheelDlgTest, TabFollowsTheTemplateOrder)
     std::vector<std::string> expected = {"editLog", "btnDownload", "btnFactoryReset", "btnDiy"};
     for (int label = 1; label <= 20; ++label)
         expected.push_back("chkSlot" + std::to_string(label));
+    // Of the two directions Tab visits the selected one, 向右调 at start.
     expected.insert(expected.end(), {"btnSelectAll", "btnDeselectAll", "chk48Mode", "btnSelectionHelp", "editAngle",
-                                     "radLeft", "radRight", "btnCalibrate", "btnOpenPicture"});
+                                     "radRight", "btnCalibrate", "btnOpenPicture"});
     Find<QPushButton>("btnOpenPicture")->setFocus();
     std::vector<std::string> walked;
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -262,6 +263,18 @@ TEST_F(WheelDlgTest, TabFollowsTheTemplateOrder)
     }
     EXPECT_EQ(walked, expected);
     QTest::keyClick(dlg->focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(dlg->focusWidget()->objectName().toStdString(), "btnCalibrate");
+
+    // An arrow key selects 向左调; from then on Tab lands there.
+    QApplication::setActiveWindow(dlg.get());   // the arrows look for the focus of the active window
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(dlg->focusWidget()->objectName().toStdString(), "radRight");
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Left);
+    EXPECT_TRUE(Find<QRadioButton>("radLeft")->isChecked());
+    Find<QLineEdit>("editAngle")->setFocus();
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dlg->focusWidget()->objectName().toStdString(), "radLeft");
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dlg->focusWidget()->objectName().toStdString(), "btnCalibrate");
 }
 

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -430,6 +431,59 @@ TEST_F(DiyGui, FontChoiceRedrawsAndCancelChangesNothing)
     EXPECT_LT(inSmall, DarkPixels(heiTi, QRect(12, 12, 400, 140)));
     EXPECT_GT(inSmall, 0);
     g_TextFont.reset();
+}
+
+// The font dialog opens with the font the canvas draws in, at its real size
+// (pixels as the points that draw them at 96 dpi), and OK without a change
+// changes nothing. With the canvas focused by Tab, the arrows move the text
+// box a pixel, ten with Shift, and with Ctrl its bottom right corner, through
+// the rule a drag takes.
+TEST_F(DiyGui, FontDialogAndTextBoxFromTheKeyboard)
+{
+    ASSERT_TRUE(WriteDiyTemplate(m_path));
+    CDiyDlg dlg;
+    dlg.SetPath(m_path);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    auto* edit = dlg.findChild<QLineEdit*>(U("textEdit"));
+    Type(edit, U("轮"));
+    CPaintCanvas* canvas = dlg.Canvas();
+    const QImage before = canvas->Composed();
+    QFont offered;
+    auto unchanged = [&](const QFont& initial) {
+        offered = initial;
+        return std::optional<QFont>(QFont(initial.family(), initial.pointSize()));
+    };
+    FontDialog::SetNextAnswer(unchanged);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(U("fontButton")), Qt::LeftButton);
+    EXPECT_EQ(offered.pointSize(), 110);
+    EXPECT_EQ(offered.family(), QFontInfo(HeiTiFont()).family());
+    EXPECT_FALSE(g_TextFont.has_value());
+    EXPECT_EQ(canvas->Composed(), before);
+    QFont inPixels(U("WenQuanYi Zen Hei"));
+    inPixels.setPixelSize(40);
+    g_TextFont = inPixels;
+    FontDialog::SetNextAnswer(unchanged);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(U("fontButton")), Qt::LeftButton);
+    EXPECT_EQ(offered.pointSizeF(), 30.0);
+    EXPECT_EQ(g_TextFont->pixelSize(), 40);
+    g_TextFont.reset();
+
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    ASSERT_EQ(dlg.focusWidget(), canvas);
+    const CRect start = canvas->Tracker().m_rect;
+    QTest::keyClick(canvas, Qt::Key_Right);
+    QTest::keyClick(canvas, Qt::Key_Down, Qt::ShiftModifier);
+    const CRect moved = canvas->Tracker().m_rect;   // as any drag makes it, a line of the font high
+    EXPECT_EQ(moved, CRect(start.left + 1, start.top + 10, start.right + 1,
+                           start.top + 10 + std::max(start.Height(), canvas->Tracker().MinHeight())));
+    QTest::keyClick(canvas, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(canvas->Tracker().m_rect.Width(), start.Width() - 10);
+    for (int i = 0; i < 100; ++i)
+        QTest::keyClick(canvas, Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(canvas->Tracker().m_rect.Height(), canvas->Tracker().MinHeight());
+    EXPECT_GT(DarkPixels(canvas->Composed(), QRect(10, 10, 420, 150)), 0);   // the text follows the box
 }
 
 TEST_F(DiyGui, UnreadableWorkingFileClosesTheDialog)

@@ -2,6 +2,8 @@
 #include "picture/WheelPicture.h"
 
 #include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <set>
 
@@ -172,3 +174,30 @@ TEST(WheelPicture, RendersOncePerLoadAndSetsTheTrailer)
 }
 
 } // namespace
+
+// The preview drawn at 624 pixels: the same dots in the same colours, much
+// sharper than the 312 x 312 one stretched.
+TEST(RenderWheel, PreviewAtScreenPixelsIsTheSameWheelDrawnSharp)
+{
+    cv::Mat work = Work(255);
+    cv::circle(work, {156, 156}, 150, cv::Scalar(0), cv::FILLED);
+    cv::circle(work, {156, 156}, 90, cv::Scalar(255), cv::FILLED);
+    cv::Mat preview = wheel::MakeBlankPreview();
+    wheel::RenderPreview(work, preview);
+    const cv::Mat sharp = wheel::RenderPreviewAt(work, 624);
+    EXPECT_EQ(sharp.at<cv::Vec3b>(2 * (156 - 140), 2 * 156), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(sharp.at<cv::Vec3b>(2 * (156 - 100), 2 * 156), cv::Vec3b(255, 0, 0));
+    EXPECT_EQ(sharp.at<cv::Vec3b>(2 * 156, 2 * 156), cv::Vec3b(255, 255, 255));
+    cv::Mat back, stretched;
+    cv::resize(sharp, back, preview.size(), 0, 0, cv::INTER_AREA);
+    EXPECT_LT(cv::norm(back, preview, cv::NORM_L1) / back.total(), 3 * 24.0);
+    // Pixels of exactly one of the colours: the rest are smeared edges.
+    cv::resize(preview, stretched, sharp.size(), 0, 0, cv::INTER_LINEAR);
+    auto pure = [](const cv::Mat& image) {
+        int n = 0;
+        for (auto it = image.begin<cv::Vec3b>(); it != image.end<cv::Vec3b>(); ++it)
+            n += (*it)[0] % 255 == 0 && (*it)[1] % 255 == 0 && (*it)[2] % 255 == 0;
+        return double(n) / double(image.total());
+    };
+    EXPECT_GT(pure(sharp), pure(stretched) + 0.1);
+}
