@@ -127,6 +127,7 @@ TEST(ScaledScreen, WindowsFitAndPreviewsAreDrawnAtTheScreensPixels)
     EXPECT_EQ(sets->Cell(1)->findChild<QLabel*>(QStringLiteral("preview"))->pixmap().devicePixelRatio(), 2.0);
 
     dlg.LoadPicture(qEnvironmentVariable("WHEEL_SOURCE_DIR") + QStringLiteral("/res/samples/wheel-sample.png"));
+    ASSERT_TRUE(wheeltest::WaitUntil([&] { return !dlg.PictureLoading(); }));
     ASSERT_EQ(dlg.Picture().Preview().cols, 312);
     auto* preview = dlg.findChild<CPictureArea*>(QStringLiteral("picPreview"));
     EXPECT_EQ(preview->grab().toImage().convertToFormat(QImage::Format_RGB888),
