@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QTextLayout>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -13,6 +14,22 @@ namespace wheel {
 namespace {
 
 constexpr const char* kLayoutProperty = "wheelTemplateLayout";
+
+// Moves a window left and up as far as it sticks out of its screen's free
+// area, never past that area's left or top edge.
+void KeepOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    QPoint to = frame.topLeft();
+    to.setX(std::max(area.left(), std::min(to.x(), area.right() + 1 - frame.width())));
+    to.setY(std::max(area.top(), std::min(to.y(), area.bottom() + 1 - frame.height())));
+    if (to != frame.topLeft())
+        window->move(to);
+}
 
 } // namespace
 
@@ -60,6 +77,8 @@ CTemplateLayout::CTemplateLayout(QWidget* container, const QFont& reference, QPa
     container->setProperty(kLayoutProperty, QVariant::fromValue(static_cast<QObject*>(this)));
     Record();
     container->installEventFilter(this);
+    if (container->window() != container)
+        container->window()->installEventFilter(this);
     Apply();
 }
 
@@ -113,6 +132,10 @@ bool CTemplateLayout::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_container && (event->type() == QEvent::FontChange || event->type() == QEvent::Show))
         Apply();
+    // A window on screen that grew (a desktop font that comes after the first
+    // show) is moved back within the screen where it now sticks out.
+    if (watched == m_container->window() && event->type() == QEvent::Resize && m_container->window()->isVisible())
+        KeepOnScreen(m_container->window());
     return QObject::eventFilter(watched, event);
 }
 

@@ -23,7 +23,9 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStyle>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -192,6 +194,10 @@ TEST(DesktopFont, AFontChangedWhileTheWindowIsOpenRelaysItOutAndBack)
 {
     CWheelDlg main(wheeltest::NoWheelLight());
     main.show();
+    // Near the screen's right and bottom edges, where the larger window
+    // would stick out: it is moved back within the screen.
+    const QRect area = main.screen()->availableGeometry();
+    main.move(area.right() - main.frameGeometry().width(), area.bottom() - main.frameGeometry().height());
     auto* client = main.findChild<QWidget*>(QStringLiteral("clientArea"));
     auto* slot20 = main.findChild<QWidget*>(QStringLiteral("chkSlot20"));
     EXPECT_EQ(client->size(), QSize(680, 575));
@@ -202,6 +208,8 @@ TEST(DesktopFont, AFontChangedWhileTheWindowIsOpenRelaysItOutAndBack)
     EXPECT_TRUE(scale.width() > 1.2 && scale.height() > 1.2);
     EXPECT_EQ(slot20->geometry(), wheel::ScaleTemplateRect(QRect(585, 500, 60, 27), scale));
     EXPECT_EQ(client->size(), wheel::ScaleTemplateRect(QRect(0, 0, 680, 575), scale).size());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return main.width() == client->width() && area.contains(main.frameGeometry()); }))
+        << main.frameGeometry().x() << "," << main.frameGeometry().y() << " " << main.frameGeometry().width();
     SetApplicationFont({}, 0);
     EXPECT_EQ(slot20->geometry(), QRect(585, 500, 60, 27));
     EXPECT_EQ(client->size(), QSize(680, 575));
