@@ -343,9 +343,13 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
 {
     Open(wheel::Simulation::Present)->close();
     // Shortcuts go to the window the display has activated.
+    // Active, and the keyboard's focus inside it (it follows a moment later).
     auto activate = [](QWidget* w) {
         w->activateWindow();
-        return QTest::qWaitForWindowActive(w);
+        return QTest::qWaitForWindowActive(w) && QTest::qWaitFor([w] {
+            const QWidget* focus = QApplication::focusWidget();
+            return focus && focus->window() == w;
+        });
     };
     ASSERT_TRUE(activate(dlg.get()));
     auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -410,7 +414,7 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
     auto* adjustments = dlg->findChild<QDialog*>(QStringLiteral("adjustmentsWindow"));
     ASSERT_TRUE(adjustments && QTest::qWaitForWindowExposed(adjustments) && activate(adjustments));
     press(Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(adjustments->isVisible());
+    EXPECT_TRUE(WaitUntil([&] { return !adjustments->isVisible(); }));
 }
 
 } // namespace
