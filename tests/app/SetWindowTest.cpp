@@ -352,8 +352,13 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
         });
     };
     ASSERT_TRUE(activate(dlg.get()));
+    // To the widget with the keyboard's focus, once there is one.
     auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+        QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; });
+        if (QWidget* focus = QApplication::focusWidget())
+            QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+        else
+            ADD_FAILURE() << "no widget has the focus for key " << key;
     };
     press(Qt::Key_G, Qt::ControlModifier);
     CSetWindow* window = dlg->SetWindow();
@@ -380,6 +385,9 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
     wheel::FileDialog::SetNextFileName(picture);
     press(Qt::Key_Space);
     for (auto [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        // Without a window manager nobody gives the focus back after a menu.
+        ASSERT_TRUE(activate(window));
+        window->Cell(1)->setFocus();
         QTimer::singleShot(50, [] {
             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
                 menu->close();
