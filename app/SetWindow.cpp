@@ -270,13 +270,7 @@ void CSetWindow::OnAdjust(int box)
     m_nAdjustedBox = box;
     RetargetAdjustments();
     UpdateState();
-    if (first) {
-        m_adjustments->adjustSize();
-        PlaceBeside(m_adjustments, this, m_adjustments->size(), m_adjustments->size());
-    }
-    m_adjustments->show();
-    m_adjustments->raise();
-    m_adjustments->activateWindow();
+    ShowBeside(m_adjustments, this, first);
 }
 
 void CSetWindow::RetargetAdjustments()

@@ -132,15 +132,9 @@ void CWheelDlg::OnAdjustments()
         ShowAdjustmentsTarget();
         UpdatePictureActions();
     }
-    if (first) {
-        // Beside the window, so that both pictures stay in view while the
-        // slider moves.
-        m_adjustments->adjustSize();
-        PlaceBeside(m_adjustments, this, m_adjustments->size(), m_adjustments->size());
-    }
-    m_adjustments->show();
-    m_adjustments->raise();
-    m_adjustments->activateWindow();
+    // Beside the window, so that both pictures stay in view while the slider
+    // moves.
+    ShowBeside(m_adjustments, this, first);
 }
 
 void CWheelDlg::OnResetAdjustments()

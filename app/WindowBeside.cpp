@@ -47,3 +47,14 @@ void PlaceBeside(QWidget* window, const QWidget* owner, QSize wanted, QSize mini
     window->resize(place.size() - decoration);
     window->move(place.topLeft());
 }
+
+void ShowBeside(QWidget* window, const QWidget* owner, bool first)
+{
+    if (first) {
+        window->adjustSize();
+        PlaceBeside(window, owner, window->size(), window->size());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

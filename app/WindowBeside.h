@@ -11,3 +11,7 @@ class QWidget;
 // desktop adds; the frame is taken to be the owner's. Where the desktop
 // places windows itself (Wayland), only the size is kept.
 void PlaceBeside(QWidget* window, const QWidget* owner, QSize wanted, QSize minimum);
+
+// Shows `window` and brings it to the front; the first time (`first`) it is
+// placed beside `owner` at the size its layout asks for.
+void ShowBeside(QWidget* window, const QWidget* owner, bool first);

@@ -24,7 +24,7 @@ bool ParseSlots(const std::string& list, std::vector<int>& labels)
     std::stringstream in(list);
     std::string item;
     while (std::getline(in, item, ',')) {
-        const std::optional<int> label = ParseDecimal(item, wheel::kSlotBoxes);
+        const std::optional<int> label = wheel::ParseWholeNumber(item, wheel::kSlotBoxes);
         if (!label || *label < 1)
             return false;
         labels.push_back(*label);

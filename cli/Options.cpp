@@ -142,19 +142,4 @@ std::string OptionsHelp(const OptionTable& table)
     return text;
 }
 
-std::optional<int> ParseDecimal(const std::string& text, int max)
-{
-    if (text.empty())
-        return std::nullopt;
-    long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = std::min<long>(value * 10 + (c - '0'), long(max) + 1);
-    }
-    if (value > max)
-        return std::nullopt;
-    return static_cast<int>(value);
-}
-
 } // namespace wheelctl

@@ -76,8 +76,4 @@ std::optional<int> ParseArgs(const std::string& command, const OptionTable& tabl
 // The help lines of a table, indented as the command help is.
 std::string OptionsHelp(const OptionTable& table);
 
-// Whole decimal numbers only, judged by value: "0090" is 90. Empty when the
-// text is not a number or is above `max`.
-std::optional<int> ParseDecimal(const std::string& text, int max);
-
 } // namespace wheelctl

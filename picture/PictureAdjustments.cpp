@@ -7,23 +7,6 @@ namespace wheel {
 
 namespace {
 
-// A plain decimal number, judged by its value ("0090" is 90); no sign, no
-// spaces. Anything above 999 is refused as too large.
-std::optional<int> SmallNumber(std::string_view text)
-{
-    if (text.empty())
-        return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = std::min(value * 10 + (c - '0'), 1000);
-    }
-    if (value > 999)
-        return std::nullopt;
-    return value;
-}
-
 // The value of `values` whose name is `text`.
 template <typename Enum, typename NameOf>
 std::optional<Enum> ByName(std::string_view text, std::initializer_list<Enum> values, NameOf name)
@@ -62,7 +45,7 @@ std::optional<Rotation> RotationFromDegrees(int degrees)
 
 std::optional<Rotation> ParseRotation(std::string_view text)
 {
-    const std::optional<int> degrees = SmallNumber(text);
+    const std::optional<int> degrees = ParseWholeNumber(text, 999);
     return degrees ? RotationFromDegrees(*degrees) : std::nullopt;
 }
 
@@ -102,7 +85,7 @@ bool ParseThreshold(std::string_view text, std::optional<int>& threshold)
         threshold.reset();
         return true;
     }
-    const std::optional<int> value = SmallNumber(text);
+    const std::optional<int> value = ParseWholeNumber(text, 999);
     if (!value || !IsManualThreshold(*value))
         return false;
     threshold = value;
@@ -117,6 +100,21 @@ bool IsManualThreshold(int value)
 std::string FormatThreshold(const std::optional<int>& threshold)
 {
     return threshold ? std::to_string(*threshold) : std::string("auto");
+}
+
+std::optional<int> ParseWholeNumber(std::string_view text, int max)
+{
+    if (text.empty())
+        return std::nullopt;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = std::min<long long>(value * 10 + (c - '0'), static_cast<long long>(max) + 1);
+    }
+    if (value > max)
+        return std::nullopt;
+    return static_cast<int>(value);
 }
 
 } // namespace wheel

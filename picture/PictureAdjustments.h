@@ -68,4 +68,8 @@ bool IsManualThreshold(int value);
 // "auto" or the number.
 std::string FormatThreshold(const std::optional<int>& threshold);
 
+// A plain decimal number from 0 to `max`, judged by its value ("0090" is 90);
+// no sign, no spaces. Empty for anything else.
+std::optional<int> ParseWholeNumber(std::string_view text, int max);
+
 } // namespace wheel

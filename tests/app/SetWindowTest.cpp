@@ -354,7 +354,7 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
     ASSERT_TRUE(activate(dlg.get()));
     // To the widget with the keyboard's focus, once there is one.
     auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; });
+        (void)QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; });
         if (QWidget* focus = QApplication::focusWidget())
             QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
         else
