@@ -26,9 +26,10 @@ test: build test-fuzz test-default e2e test-asan test-tsan
 
 # The tests that start threads run twenty times over: a race that fails one
 # run in twenty fails here (ThreadSanitizer looks at them in test-tsan too).
+# A failure ends with what the failing tests said (scripts/test-failures).
 test-default: build
-	$(GUI_WRAP) ctest --preset default -j $(JOBS) -LE "e2e|threaded"
-	$(GUI_WRAP) ctest --preset default -j $(JOBS) -L threaded --repeat until-fail:20
+	$(GUI_WRAP) ctest --preset default -j $(JOBS) -LE "e2e|threaded" || { scripts/test-failures build; exit 1; }
+	$(GUI_WRAP) ctest --preset default -j $(JOBS) -L threaded --repeat until-fail:20 || { scripts/test-failures build; exit 1; }
 
 # Skipped, with one line saying why, only where QEMU cannot run at all.
 e2e: build
@@ -37,12 +38,12 @@ e2e: build
 test-asan: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS)
-	ctest --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS) || { scripts/test-failures build-asan; exit 1; }
 
 test-tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j $(JOBS)
-	ctest --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS) || { scripts/test-failures build-tsan; exit 1; }
 
 # The BMP reader under libFuzzer (clang, ASan + UBSan) from its seed corpus.
 test-fuzz: deps

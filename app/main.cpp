@@ -1,5 +1,6 @@
 #include "app/AppOptions.h"
 #include "app/WheelApp.h"
+#include "picture/Codecs.h"
 #include "picture/PictureLoader.h"
 
 #include <QStringList>
@@ -29,5 +30,6 @@ int main(int argc, char** argv)
         std::fflush(nullptr);
         std::_Exit(status);
     }
+    wheel::codecs::FinishLoading();
     return status;
 }

@@ -88,6 +88,14 @@ void StartLoading()
         module.preload = std::thread([] { Table(); });
 }
 
+void FinishLoading()
+{
+    Module& module = TheModule();
+    const std::lock_guard lock(module.preloadMutex);
+    if (module.preload.joinable())
+        module.preload.join();
+}
+
 bool Available()
 {
     return Table() != nullptr;

@@ -18,6 +18,11 @@ namespace wheel::codecs {
 // Loads the module on a thread of its own and returns at once, so that the
 // first picture finds it loaded. Later calls do nothing.
 void StartLoading();
+// Waits until a load begun by StartLoading has ended. A program calls it
+// before it returns from main: the libraries the module brings in register
+// their clean-up as they load, and the end of the program runs those first,
+// under the feet of a load still at work.
+void FinishLoading();
 
 // Loads the module if that has not been tried yet and says whether it is there.
 bool Available();

@@ -204,6 +204,17 @@ protected:
         return display.Grab(area.translated(main.rect.bottomLeft() - QPoint(0, 575 - 1)));
     }
 
+    // Whether the editor still runs, or how it ended.
+    QString Running()
+    {
+        // Nothing runs the event loop here: the process's end is looked for.
+        if (editor.state() != QProcess::NotRunning && !editor.waitForFinished(0))
+            return QStringLiteral("running");
+        return QStringLiteral("ended (%1 %2)")
+            .arg(editor.exitStatus() == QProcess::CrashExit ? QStringLiteral("crashed") : QStringLiteral("exit"))
+            .arg(editor.exitCode());
+    }
+
     // Closing the main window ends the editor normally.
     void CloseEditor()
     {
@@ -234,18 +245,25 @@ TEST_F(StartWithFile, PictureShowsInBothAreas)
     ASSERT_NO_FATAL_FAILURE(StartEditor(path));
 
     const int half = 117, seam = 4;
+    QString seen;   // what the screen showed last, for a failure's message
     EXPECT_TRUE(Eventually([&] {
         const auto main = display.Find(kMainTitle);
-        if (!main)
+        if (!main) {
+            seen = QStringLiteral("no main window; the editor is ") + Running();
             return false;
+        }
         const QImage shown = Area(*main, kOriginal), dots = Area(*main, kPreview);
         const int column = shown.height();
-        return !shown.isNull() && !dots.isNull()
-            && Count(shown, 0, half - seam, {qRgb(0, 128, 0)}) == (half - seam) * column
-            && Count(shown, half + seam, 2 * half, {qRgb(255, 255, 255)}) == (half - seam) * column
-            && Count(dots, 0, half - seam, {qRgb(0, 255, 0), qRgb(0, 0, 255)}) > 1000
-            && Count(dots, half + seam, 2 * half, {qRgb(0, 255, 0), qRgb(0, 0, 255)}) == 0;
-    }));
+        const int counts[] = {Count(shown, 0, half - seam, {qRgb(0, 128, 0)}),
+                              Count(shown, half + seam, 2 * half, {qRgb(255, 255, 255)}),
+                              Count(dots, 0, half - seam, {qRgb(0, 255, 0), qRgb(0, 0, 255)}),
+                              Count(dots, half + seam, 2 * half, {qRgb(0, 255, 0), qRgb(0, 0, 255)})};
+        seen = QStringLiteral("window at %1,%2 %3x%4; green, white, left dots, right dots: %5 %6 %7 %8; the editor is ")
+                   .arg(main->rect.x()).arg(main->rect.y()).arg(main->rect.width()).arg(main->rect.height())
+                   .arg(counts[0]).arg(counts[1]).arg(counts[2]).arg(counts[3]) + Running();
+        return !shown.isNull() && !dots.isNull() && counts[0] == (half - seam) * column
+            && counts[1] == (half - seam) * column && counts[2] > 1000 && counts[3] == 0;
+    })) << seen.toStdString();
     EXPECT_FALSE(display.Find(kBoxTitle).has_value());
     CloseEditor();
 }
@@ -260,7 +278,9 @@ TEST_F(StartWithFile, BadFileIsRefusedAndTheWindowStaysEmpty)
     file.close();
     ASSERT_NO_FATAL_FAILURE(StartEditor(path));
 
-    ASSERT_TRUE(Eventually([&] { return display.Find(kBoxTitle) && display.Find(kMainTitle); }));
+    ASSERT_TRUE(Eventually([&] { return display.Find(kBoxTitle) && display.Find(kMainTitle); }))
+        << "box " << display.Find(kBoxTitle).has_value() << ", main window " << display.Find(kMainTitle).has_value()
+        << "; the editor is " << Running().toStdString();
     display.Close(display.Find(kBoxTitle)->id);
     ASSERT_TRUE(Eventually([&] { return !display.Find(kBoxTitle); }));
     // The part that the box covered is painted again meanwhile.
