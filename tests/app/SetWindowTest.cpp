@@ -362,38 +362,37 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
         });
     };
     ASSERT_TRUE(activate(dlg.get()));
-    // To the widget with the keyboard's focus, once there is one.
-    auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        (void)QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; });
-        if (QWidget* focus = QApplication::focusWidget())
-            QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+    // A key typed into window w: to the widget with the keyboard's focus there.
+    auto press = [&](QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        if (activate(w))
+            QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
         else
-            ADD_FAILURE() << "no widget has the focus for key " << key;
+            ADD_FAILURE() << "the window does not take the keyboard for key " << key;
     };
-    press(Qt::Key_G, Qt::ControlModifier);
+    press(dlg.get(), Qt::Key_G, Qt::ControlModifier);
     CSetWindow* window = dlg->SetWindow();
     ASSERT_TRUE(window && QTest::qWaitForWindowExposed(window) && activate(window));
     for (int tab = 0; tab < 10 && QApplication::focusWidget() != window->Cell(1); ++tab)
-        press(Qt::Key_Tab);
+        press(window, Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), window->Cell(1));
     // The focus shows: the highlight around the cell.
     const QImage shown = window->Cell(1)->grab().toImage();
     EXPECT_EQ(shown.pixelColor(1, shown.height() / 2), window->palette().color(QPalette::Highlight));
-    press(Qt::Key_Right);
-    press(Qt::Key_Down);
+    press(window, Qt::Key_Right);
+    press(window, Qt::Key_Down);
     EXPECT_EQ(QApplication::focusWidget(), window->Cell(2 + window->Columns()));
-    press(Qt::Key_Up);
-    press(Qt::Key_Left);
+    press(window, Qt::Key_Up);
+    press(window, Qt::Key_Left);
 
     const QString picture = Picture(1);
     wheel::FileDialog::SetNextFileName(picture);
-    press(Qt::Key_Return);
+    press(window, Qt::Key_Return);
     EXPECT_EQ(PictureIn(window, 1), picture);
 
-    press(Qt::Key_Delete);
+    press(window, Qt::Key_Delete);
     EXPECT_TRUE(PictureIn(window, 1).isEmpty());
     wheel::FileDialog::SetNextFileName(picture);
-    press(Qt::Key_Space);
+    press(window, Qt::Key_Space);
     for (auto [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
         // Without a window manager nobody gives the focus back after a menu.
         ASSERT_TRUE(activate(window));
@@ -404,34 +403,32 @@ TEST_F(SetWindowTest, KeyboardOnlyFillsACellAndDownloadsTheSet)
         });
         bool shown = false;
         QTimer::singleShot(20, [&] { shown = qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; });
-        press(key, modifiers);
+        press(window, key, modifiers);
         EXPECT_TRUE(shown) << key;
     }
 
     const QString setPath = dir.filePath(QStringLiteral("keys.wheelset"));
     wheel::FileDialog::SetNextFileName(setPath);
-    ASSERT_TRUE(activate(window));   // without a window manager nobody gives it back after the menu
-    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);   // the button's shortcut clicks it a moment later
+    press(window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);   // the button's shortcut clicks it a moment later
     EXPECT_TRUE(WaitUntil([&] { return QFile::exists(setPath); }, 3000));
 
     ASSERT_TRUE(WaitUntil([&] { return window->AllRendered(); }));
     auto* downloadAll = window->findChild<QPushButton*>(QStringLiteral("btnDownloadAll"));
     for (int tab = 0; tab < 30 && QApplication::focusWidget() != downloadAll; ++tab)
-        press(Qt::Key_Tab);
+        press(window, Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), downloadAll);
-    press(Qt::Key_Space);
+    press(window, Qt::Key_Space);
     ASSERT_TRUE(WaitUntil([&] { return !Label(window, 1, "onWheel")->pixmap().isNull(); }, 30000));
     EXPECT_TRUE(Label(window, 1, "onWheel")->toolTip().contains(QStringLiteral("p1.png")));
     EXPECT_TRUE(window->Cell(1)->accessibleName().startsWith(QStringLiteral("第1幅：p1.png，轮上：")));
 
-    press(Qt::Key_Escape);
+    press(window, Qt::Key_Escape);
     EXPECT_TRUE(WaitUntil([&] { return dlg->SetWindow() == nullptr; }));
     // The adjustments window goes with Ctrl+W, as the set window does.
-    ASSERT_TRUE(activate(dlg.get()));
-    press(Qt::Key_T, Qt::ControlModifier);
+    press(dlg.get(), Qt::Key_T, Qt::ControlModifier);
     auto* adjustments = dlg->findChild<QDialog*>(QStringLiteral("adjustmentsWindow"));
     ASSERT_TRUE(adjustments && QTest::qWaitForWindowExposed(adjustments) && activate(adjustments));
-    press(Qt::Key_W, Qt::ControlModifier);
+    press(adjustments, Qt::Key_W, Qt::ControlModifier);
     EXPECT_TRUE(WaitUntil([&] { return !adjustments->isVisible(); }));
 }
 
